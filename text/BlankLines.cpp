@@ -14,7 +14,7 @@ constexpr char16_t kLF = u'\n';
 constexpr char16_t kSpace = u' ';
 
 // Block stores may run this far past the data written so far.
-constexpr size_t kSlack = 8;
+constexpr size_t kSlack = 16;
 
 bool IsBreakAt(const char16_t* s, size_t pos, size_t n) {
     return pos + 1 < n && s[pos] == kCR && s[pos + 1] == kLF;
@@ -48,6 +48,21 @@ public:
     size_t CopyUntilCR(const char16_t* s, size_t pos, size_t n) {
 #if defined(__SSE2__)
         const __m128i cr = _mm_set1_epi16(static_cast<short>(kCR));
+        // Two blocks a turn: most lines end within the first two turns.
+        for (; pos + 16 <= n; pos += 16) {
+            __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + pos));
+            __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + pos + 8));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(m_cursor), lo);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(m_cursor + 8), hi);
+            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(lo, cr))) |
+                            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(hi, cr))) << 16;
+            if (mask != 0) {
+                size_t offset = static_cast<size_t>(__builtin_ctz(mask)) / 2;
+                m_cursor += offset;
+                return pos + offset;
+            }
+            m_cursor += 16;
+        }
         for (; pos + 8 <= n; pos += 8) {
             __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + pos));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(m_cursor), units);
