@@ -1,0 +1,45 @@
+#include "EditText.h"
+
+namespace {
+
+// The one place where the window's wchar_t text meets the engine's char16_t text.
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "both are UTF-16 code units");
+wchar_t* AsWide(char16_t* text)
+{
+    return reinterpret_cast<wchar_t*>(text);
+}
+const wchar_t* AsWide(const char16_t* text)
+{
+    return reinterpret_cast<const wchar_t*>(text);
+}
+
+} // namespace
+
+std::u16string ReadEditText(HWND edit)
+{
+    const int length = GetWindowTextLengthW(edit);
+    std::u16string text(static_cast<size_t>(length), u'\0');
+    const int copied = GetWindowTextW(edit, AsWide(text.data()), length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+// The old text is deleted before the new one goes in at the same place, which the edit keeps
+// as one undo step: replacing in one message lays the new text out against the old lines,
+// which costs Wine's edit control twice a WM_SETTEXT.
+void StoreEditText(HWND edit, const std::u16string& text)
+{
+    // Else the edit may join the step to an earlier deletion at the same place.
+    SendMessageW(edit, EM_EMPTYUNDOBUFFER, 0, 0);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(AsWide(text.c_str())));
+    if (GetWindowTextLengthW(edit) != static_cast<int>(text.size()))
+        SendMessageW(edit, EM_UNDO, 0, 0);
+}
+
+void SetEditCaret(HWND edit, int position)
+{
+    SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(position), position);
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+}

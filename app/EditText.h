@@ -1,0 +1,17 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Whole-text operations on an edit control, in UTF-16 code units.
+
+// The whole text in one read.
+std::u16string ReadEditText(HWND edit);
+
+// Replaces the whole text in one undoable step: Ctrl+Z brings back the text from before.
+// Where the edit takes less than all of it (out of memory) the old text is put back.
+void StoreEditText(HWND edit, const std::u16string& text);
+
+// The caret at position (past the end: at the end), nothing selected, scrolled into view.
+void SetEditCaret(HWND edit, int position);
