@@ -4,42 +4,36 @@ namespace {
 
 // Calls newer than Windows 7 are looked up at run time, so the program still starts there.
 template <class Function>
-Function User32Function(const char* name)
-{
+Function User32Function(const char* name) {
     const HMODULE user32 = GetModuleHandleW(L"user32.dll");
     const FARPROC address = user32 ? GetProcAddress(user32, name) : nullptr;
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
 }
 
-UINT SystemDpi()
-{
+UINT SystemDpi() {
     const HDC screen = GetDC(nullptr);
     const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen)
-        ReleaseDC(nullptr, screen);
+    if (screen) ReleaseDC(nullptr, screen);
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
-} // namespace
+}  // namespace
 
-UINT DpiOfWindow(HWND hwnd)
-{
+UINT DpiOfWindow(HWND hwnd) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
     const UINT dpi = getDpiForWindow ? getDpiForWindow(hwnd) : 0;
     return dpi ? dpi : SystemDpi();
 }
 
-void AdjustWindowRectToDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi)
-{
+void AdjustWindowRectToDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi) {
     using AdjustFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
     static const auto adjustForDpi = User32Function<AdjustFn>("AdjustWindowRectExForDpi");
     if (!adjustForDpi || !adjustForDpi(&rect, style, FALSE, exStyle, dpi))
         AdjustWindowRectEx(&rect, style, FALSE, exStyle);
 }
 
-LOGFONTW MessageFontAt(UINT dpi)
-{
+LOGFONTW MessageFontAt(UINT dpi) {
     using ParametersForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
     static const auto parametersForDpi =
         User32Function<ParametersForDpiFn>("SystemParametersInfoForDpi");

@@ -3,8 +3,7 @@
 #include <windows.h>
 
 // Twips (1440 to the inch) to pixels at dpi.
-inline int TwipsToPixels(int twips, UINT dpi)
-{
+inline int TwipsToPixels(int twips, UINT dpi) {
     return MulDiv(twips, static_cast<int>(dpi), 1440);
 }
 

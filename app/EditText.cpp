@@ -4,19 +4,16 @@ namespace {
 
 // The one place where the window's wchar_t text meets the engine's char16_t text.
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "both are UTF-16 code units");
-wchar_t* AsWide(char16_t* text)
-{
+wchar_t* AsWide(char16_t* text) {
     return reinterpret_cast<wchar_t*>(text);
 }
-const wchar_t* AsWide(const char16_t* text)
-{
+const wchar_t* AsWide(const char16_t* text) {
     return reinterpret_cast<const wchar_t*>(text);
 }
 
-} // namespace
+}  // namespace
 
-std::u16string ReadEditText(HWND edit)
-{
+std::u16string ReadEditText(HWND edit) {
     const int length = GetWindowTextLengthW(edit);
     std::u16string text(static_cast<size_t>(length), u'\0');
     const int copied = GetWindowTextW(edit, AsWide(text.data()), length + 1);
@@ -27,8 +24,7 @@ std::u16string ReadEditText(HWND edit)
 // The old text is deleted before the new one goes in at the same place, which the edit keeps
 // as one undo step: replacing in one message lays the new text out against the old lines,
 // which costs Wine's edit control twice a WM_SETTEXT.
-void StoreEditText(HWND edit, const std::u16string& text)
-{
+void StoreEditText(HWND edit, const std::u16string& text) {
     // Else the edit may join the step to an earlier deletion at the same place.
     SendMessageW(edit, EM_EMPTYUNDOBUFFER, 0, 0);
     SendMessageW(edit, EM_SETSEL, 0, -1);
@@ -38,8 +34,7 @@ void StoreEditText(HWND edit, const std::u16string& text)
         SendMessageW(edit, EM_UNDO, 0, 0);
 }
 
-void SetEditCaret(HWND edit, int position)
-{
+void SetEditCaret(HWND edit, int position) {
     SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(position), position);
     SendMessageW(edit, EM_SCROLLCARET, 0, 0);
 }

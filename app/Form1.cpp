@@ -16,7 +16,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"TavrinBlankLinesForm1";
 constexpr wchar_t kCaption[] = L" Tavrin文本去空行加空行";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-constexpr int kClientWidth = 13335; // twips
+constexpr int kClientWidth = 13335;  // twips
 constexpr int kClientHeight = 9015;
 
 // Not IDOK / IDCANCEL, so the dialog manager's Enter and Esc press no button.
@@ -24,11 +24,11 @@ enum ControlId : int { kText1 = 100, kCommand1, kCommand2, kLabel1, kLabel2 };
 
 struct ControlRow {
     int id;
-    const wchar_t* className; // nullptr: a windowless label
+    const wchar_t* className;  // nullptr: a windowless label
     const wchar_t* text;
     DWORD style;
     DWORD exStyle;
-    int left, top, width, height; // twips
+    int left, top, width, height;  // twips
 };
 
 // In tab order, which is the order the windows are created in.
@@ -43,35 +43,30 @@ constexpr ControlRow kControls[] = {
 
 constexpr int kShiftMask = 1, kCtrlMask = 2, kAltMask = 4;
 constexpr int kKeyA = 65;
-constexpr COLORREF kBlue = 0xFF0000; // COLORREF is 0x00BBGGRR
+constexpr COLORREF kBlue = 0xFF0000;  // COLORREF is 0x00BBGGRR
 constexpr COLORREF kBlack = 0x000000;
 constexpr int kText1PointsTimes10 = 105;
 // From this size on a press takes long enough to show the wait cursor.
 constexpr int kLargeText = 100000;
 
-RECT PixelRect(const ControlRow& row, UINT dpi)
-{
+RECT PixelRect(const ControlRow& row, UINT dpi) {
     const int left = TwipsToPixels(row.left, dpi);
     const int top = TwipsToPixels(row.top, dpi);
     return {left, top, left + TwipsToPixels(row.width, dpi), top + TwipsToPixels(row.height, dpi)};
 }
 
-int ShiftMask()
-{
+int ShiftMask() {
     return (GetKeyState(VK_SHIFT) < 0 ? kShiftMask : 0) |
-           (GetKeyState(VK_CONTROL) < 0 ? kCtrlMask : 0) | (GetKeyState(VK_MENU) < 0 ? kAltMask : 0);
+           (GetKeyState(VK_CONTROL) < 0 ? kCtrlMask : 0) |
+           (GetKeyState(VK_MENU) < 0 ? kAltMask : 0);
 }
 
 class WaitCursor {
 public:
     explicit WaitCursor(bool show)
-        : m_previous(show ? SetCursor(LoadCursorW(nullptr, IDC_WAIT)) : nullptr), m_shown(show)
-    {
-    }
-    ~WaitCursor()
-    {
-        if (m_shown)
-            SetCursor(m_previous);
+        : m_previous(show ? SetCursor(LoadCursorW(nullptr, IDC_WAIT)) : nullptr), m_shown(show) {}
+    ~WaitCursor() {
+        if (m_shown) SetCursor(m_previous);
     }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
@@ -81,16 +76,13 @@ private:
     bool m_shown;
 };
 
-} // namespace
+}  // namespace
 
-Form1::~Form1()
-{
-    if (m_hwnd)
-        DestroyWindow(m_hwnd);
+Form1::~Form1() {
+    if (m_hwnd) DestroyWindow(m_hwnd);
 }
 
-bool Form1::Create(HINSTANCE instance, int showCommand)
-{
+bool Form1::Create(HINSTANCE instance, int showCommand) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WndProc;
@@ -110,13 +102,11 @@ bool Form1::Create(HINSTANCE instance, int showCommand)
     return true;
 }
 
-bool Form1::PreTranslateMessage(MSG& msg)
-{
+bool Form1::PreTranslateMessage(MSG& msg) {
     return m_hwnd && IsDialogMessageW(m_hwnd, &msg);
 }
 
-LRESULT CALLBACK Form1::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK Form1::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Form1* self;
     if (message == WM_NCCREATE) {
         self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
@@ -125,8 +115,7 @@ LRESULT CALLBACK Form1::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     } else {
         self = reinterpret_cast<Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
-    if (!self)
-        return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
     try {
         return self->HandleMessage(message, wParam, lParam);
     } catch (...) {
@@ -136,15 +125,13 @@ LRESULT CALLBACK Form1::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 }
 
 LRESULT CALLBACK Form1::Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                  UINT_PTR subclassId, DWORD_PTR refData)
-{
+                                  UINT_PTR subclassId, DWORD_PTR refData) {
     try {
         if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
             reinterpret_cast<Form1*>(refData)->Text1_KeyDown(static_cast<int>(wParam), ShiftMask());
             // A multi-line edit that has seen dialog-style keyboard handling closes its
             // parent on Esc; Esc has no other use in it.
-            if (wParam == VK_ESCAPE)
-                return 0;
+            if (wParam == VK_ESCAPE) return 0;
         } else if (message == WM_NCDESTROY) {
             RemoveWindowSubclass(hwnd, Text1Proc, subclassId);
         }
@@ -153,129 +140,117 @@ LRESULT CALLBACK Form1::Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        m_dpi = DpiOfWindow(m_hwnd);
-        CreateControls();
-        return 0;
+        case WM_CREATE:
+            m_dpi = DpiOfWindow(m_hwnd);
+            CreateControls();
+            return 0;
 
-    case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED) {
-            if (LOWORD(wParam) == kCommand1)
-                Command1_Click();
-            else if (LOWORD(wParam) == kCommand2)
-                Command2_Click();
-        }
-        return 0;
-
-    case WM_MOUSEMOVE:
-        MouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        return 0;
-
-    case WM_LBUTTONDOWN: {
-        const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        m_label2Pressed = PtInRect(&m_label2.bounds, point);
-        return 0;
-    }
-
-    case WM_LBUTTONUP: {
-        const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        const bool pressed = m_label2Pressed;
-        m_label2Pressed = false;
-        if (pressed && PtInRect(&m_label2.bounds, point))
-            Label2_Click();
-        return 0;
-    }
-
-    case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == m_hwnd && LOWORD(lParam) == HTCLIENT) {
-            POINT point;
-            GetCursorPos(&point);
-            ScreenToClient(m_hwnd, &point);
-            if (PtInRect(&m_label2.bounds, point)) {
-                SetCursor(LoadCursorW(nullptr, IDC_HAND));
-                return TRUE;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED) {
+                if (LOWORD(wParam) == kCommand1)
+                    Command1_Click();
+                else if (LOWORD(wParam) == kCommand2)
+                    Command2_Click();
             }
+            return 0;
+
+        case WM_MOUSEMOVE: MouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
+
+        case WM_LBUTTONDOWN: {
+            const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            m_label2Pressed = PtInRect(&m_label2.bounds, point);
+            return 0;
         }
-        break;
 
-    case WM_PAINT:
-        Paint();
-        return 0;
-
-    case WM_CTLCOLOREDIT:
-        if (reinterpret_cast<HWND>(lParam) == m_text1) {
-            SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-            return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+        case WM_LBUTTONUP: {
+            const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            const bool pressed = m_label2Pressed;
+            m_label2Pressed = false;
+            if (pressed && PtInRect(&m_label2.bounds, point)) Label2_Click();
+            return 0;
         }
-        break;
 
-    // Tab from the multi-line edit under dialog-style keyboard handling.
-    case WM_NEXTDLGCTL: {
-        const HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
-                                         : GetNextDlgTabItem(m_hwnd, GetFocus(), wParam != 0);
-        if (next)
-            SetFocus(next);
-        return 0;
-    }
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wParam) == m_hwnd && LOWORD(lParam) == HTCLIENT) {
+                POINT point;
+                GetCursorPos(&point);
+                ScreenToClient(m_hwnd, &point);
+                if (PtInRect(&m_label2.bounds, point)) {
+                    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                    return TRUE;
+                }
+            }
+            break;
 
-    // Enter on a focused button presses that button; Text1 keeps Enter for itself.
-    case DM_GETDEFID: {
-        const HWND focus = GetFocus();
-        if (focus == m_command1 || focus == m_command2)
-            return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
-        return 0;
-    }
+        case WM_PAINT: Paint(); return 0;
 
-    // Give the focus back to the control that had it when the window was left.
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE) {
+        case WM_CTLCOLOREDIT:
+            if (reinterpret_cast<HWND>(lParam) == m_text1) {
+                SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
+                return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+            }
+            break;
+
+        // Tab from the multi-line edit under dialog-style keyboard handling.
+        case WM_NEXTDLGCTL: {
+            const HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                             : GetNextDlgTabItem(m_hwnd, GetFocus(), wParam != 0);
+            if (next) SetFocus(next);
+            return 0;
+        }
+
+        // Enter on a focused button presses that button; Text1 keeps Enter for itself.
+        case DM_GETDEFID: {
             const HWND focus = GetFocus();
-            if (focus && IsChild(m_hwnd, focus))
-                m_lastFocus = focus;
+            if (focus == m_command1 || focus == m_command2)
+                return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+            return 0;
         }
-        break;
 
-    case WM_SETFOCUS:
-        if (m_lastFocus)
-            SetFocus(m_lastFocus);
-        return 0;
+        // Give the focus back to the control that had it when the window was left.
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                const HWND focus = GetFocus();
+                if (focus && IsChild(m_hwnd, focus)) m_lastFocus = focus;
+            }
+            break;
 
-    case WM_DPICHANGED: {
-        m_dpi = HIWORD(wParam);
-        CreateFonts();
-        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top,
-                     suggested.right - suggested.left, suggested.bottom - suggested.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        Layout();
-        InvalidateRect(m_hwnd, nullptr, TRUE);
-        return 0;
-    }
+        case WM_SETFOCUS:
+            if (m_lastFocus) SetFocus(m_lastFocus);
+            return 0;
 
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+        case WM_DPICHANGED: {
+            m_dpi = HIWORD(wParam);
+            CreateFonts();
+            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top,
+                         suggested.right - suggested.left, suggested.bottom - suggested.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            Layout();
+            InvalidateRect(m_hwnd, nullptr, TRUE);
+            return 0;
+        }
 
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
-        DefWindowProcW(m_hwnd, message, wParam, lParam);
-        m_hwnd = m_text1 = m_command1 = m_command2 = m_lastFocus = nullptr;
-        return 0;
+        case WM_DESTROY: PostQuitMessage(0); return 0;
+
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
+            DefWindowProcW(m_hwnd, message, wParam, lParam);
+            m_hwnd = m_text1 = m_command1 = m_command2 = m_lastFocus = nullptr;
+            return 0;
     }
     return DefWindowProcW(m_hwnd, message, wParam, lParam);
 }
 
-void Form1::CreateControls()
-{
+void Form1::CreateControls() {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(m_hwnd, GWLP_HINSTANCE));
     for (const ControlRow& row : kControls) {
         if (row.className)
-            CreateWindowExW(row.exStyle, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style,
-                            0, 0, 0, 0, m_hwnd,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
+            CreateWindowExW(
+                row.exStyle, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style, 0, 0, 0, 0,
+                m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
         else
             LabelById(row.id) = {{}, row.text, GetSysColor(COLOR_BTNTEXT)};
     }
@@ -297,13 +272,11 @@ void Form1::CreateControls()
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-Label& Form1::LabelById(int id)
-{
+Label& Form1::LabelById(int id) {
     return id == kLabel1 ? m_label1 : m_label2;
 }
 
-void Form1::CreateFonts()
-{
+void Form1::CreateFonts() {
     LOGFONTW text1Font{};
     text1Font.lfHeight = -MulDiv(kText1PointsTimes10, static_cast<int>(m_dpi), 720);
     text1Font.lfWeight = FW_NORMAL;
@@ -324,8 +297,7 @@ void Form1::CreateFonts()
     m_messageFont = std::move(newMessageFont);
 }
 
-void Form1::Layout()
-{
+void Form1::Layout() {
     for (const ControlRow& row : kControls) {
         const RECT rect = PixelRect(row, m_dpi);
         if (!row.className)
@@ -337,8 +309,7 @@ void Form1::Layout()
     }
 }
 
-void Form1::Paint()
-{
+void Form1::Paint() {
     PAINTSTRUCT paint;
     const HDC dc = BeginPaint(m_hwnd, &paint);
     const HGDIOBJ oldFont = SelectObject(dc, m_messageFont.Get());
@@ -353,75 +324,61 @@ void Form1::Paint()
 }
 
 // The form sees the mouse only where no child window is: over a label or the bare surface.
-void Form1::MouseMove(POINT point)
-{
+void Form1::MouseMove(POINT point) {
     if (PtInRect(&m_label2.bounds, point))
         Label2_MouseMove();
     else if (!PtInRect(&m_label1.bounds, point))
         Form_MouseMove();
 }
 
-void Form1::SetLabel2ForeColor(COLORREF color)
-{
-    if (m_label2.foreColor == color)
-        return;
+void Form1::SetLabel2ForeColor(COLORREF color) {
+    if (m_label2.foreColor == color) return;
     m_label2.foreColor = color;
     InvalidateRect(m_hwnd, &m_label2.bounds, TRUE);
 }
 
-void Form1::Probe() const
-{
-    if (m_allocationProbe)
-        m_allocationProbe();
+void Form1::Probe() const {
+    if (m_allocationProbe) m_allocationProbe();
 }
 
 // Throws (std::bad_alloc) before anything is stored, so a failure leaves Text1 as it was.
-std::u16string Form1::Transformed(Transform transform) const
-{
+std::u16string Form1::Transformed(Transform transform) const {
     Probe();
     const std::u16string text = ReadEditText(m_text1);
     Probe();
     return transform(text);
 }
 
-void Form1::Command1_Click()
-{
+void Form1::Command1_Click() {
     const WaitCursor wait(GetWindowTextLengthW(m_text1) >= kLargeText);
     StoreEditText(m_text1, Transformed(RemoveBlankLines));
     SetEditCaret(m_text1, 0);
 }
 
 // A failing step is skipped and the next one runs; only a whole result is stored.
-void Form1::Command2_Click()
-{
+void Form1::Command2_Click() {
     const WaitCursor wait(GetWindowTextLengthW(m_text1) >= kLargeText);
     std::optional<std::u16string> result;
     try {
         result = Transformed(AddBlankLines);
     } catch (const std::exception&) {
     }
-    if (result)
-        StoreEditText(m_text1, *result);
+    if (result) StoreEditText(m_text1, *result);
     SetEditCaret(m_text1, GetWindowTextLengthW(m_text1));
 }
 
-void Form1::Text1_KeyDown(int keyCode, int shift)
-{
-    if (keyCode == kKeyA && shift == kCtrlMask)
-        SendMessageW(m_text1, EM_SETSEL, 0, -1);
+void Form1::Text1_KeyDown(int keyCode, int shift) {
+    if (keyCode == kKeyA && shift == kCtrlMask) SendMessageW(m_text1, EM_SETSEL, 0, -1);
 }
 
-void Form1::Form_MouseMove()
-{
+void Form1::Form_MouseMove() {
     SetLabel2ForeColor(kBlack);
 }
 
-void Form1::Label2_MouseMove()
-{
+void Form1::Label2_MouseMove() {
     SetLabel2ForeColor(kBlue);
 }
 
-void Form1::Label2_Click()
-{
-    m_shellExecuteA(m_hwnd, "open", SiteUrl, "", "", SW_SHOW); // SW_SHOW is 5
+void Form1::Label2_Click() {
+    m_shellExecuteA(m_hwnd, "open", SiteUrl, "", "", SW_SHOW);  // SW_SHOW is 5
 }

@@ -15,8 +15,7 @@ public:
     GdiObject(const GdiObject&) = delete;
     GdiObject& operator=(const GdiObject&) = delete;
     GdiObject(GdiObject&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept
-    {
+    GdiObject& operator=(GdiObject&& other) noexcept {
         if (this != &other) {
             Reset();
             m_handle = std::exchange(other.m_handle, nullptr);
@@ -26,8 +25,7 @@ public:
 
     Handle Get() const { return m_handle; }
 
-    void Reset()
-    {
+    void Reset() {
         if (m_handle) {
             DeleteObject(m_handle);
             m_handle = nullptr;

@@ -16,12 +16,12 @@ HWND FocusAtStart();
 void Pump();
 
 std::u16string TextOf(HWND control);
-void SetText(std::u16string_view text); // WM_SETTEXT: the edit's length limit does not cut it
+void SetText(std::u16string_view text);  // WM_SETTEXT: the edit's length limit does not cut it
 std::pair<DWORD, DWORD> Selection();
 void Select(DWORD start, DWORD end);
-void Click(HWND button); // BM_CLICK
+void Click(HWND button);  // BM_CLICK
 
 // Real input (SendInput) into the window, brought to the foreground first.
-void Keys(std::initializer_list<WORD> chord); // down in order, up in reverse order
+void Keys(std::initializer_list<WORD> chord);  // down in order, up in reverse order
 void MouseTo(HWND window, POINT client, DWORD buttons = 0);
 POINT Centre(const RECT& rect);

@@ -23,47 +23,44 @@ const Button kCommand1{"去空行", &Form1::Command1, RemoveBlankLines, false};
 const Button kCommand2{"加空行", &Form1::Command2, AddBlankLines, true};
 
 // Presses the button on text: Text1 then holds the engine's result, the caret where it belongs.
-void ExpectPressMatchesEngine(const Button& button, const std::u16string& text)
-{
+void ExpectPressMatchesEngine(const Button& button, const std::u16string& text) {
     SetText(text);
     Click(button.Hwnd());
     const std::u16string expected = button.engine(text);
     const auto caret = static_cast<DWORD>(button.caretAtEnd ? expected.size() : 0);
-    ASSERT_TRUE(TextOf(Form().Text1()) == expected) << button.name << " on " << text.size() << " units";
+    ASSERT_TRUE(TextOf(Form().Text1()) == expected)
+        << button.name << " on " << text.size() << " units";
     EXPECT_EQ(Selection(), std::make_pair(caret, caret)) << button.name;
 }
 
-std::u16string LargeText(size_t units)
-{
-    static constexpr std::u16string_view pieces[] = {u"去空行 加空行", u"  \r\n", u"\r\n\r\n", u"abc\tdef ",
-                                                     u"\r\n", u"\n", u"\u3000x"};
+std::u16string LargeText(size_t units) {
+    static constexpr std::u16string_view pieces[] = {
+        u"去空行 加空行", u"  \r\n", u"\r\n\r\n", u"abc\tdef ", u"\r\n", u"\n", u"\u3000x"};
     std::mt19937 random(7);
     std::u16string text;
-    while (text.size() < units)
-        text += pieces[random() % std::size(pieces)];
+    while (text.size() < units) text += pieces[random() % std::size(pieces)];
     return text;
 }
 
 // Counts the messages that carry the whole text through Text1.
 int g_reads = 0;
 int g_stores = 0;
-LRESULT CALLBACK CountTextTraffic(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
-{
+LRESULT CALLBACK CountTextTraffic(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR) {
     g_reads += message == WM_GETTEXT;
-    g_stores += message == WM_SETTEXT || (message == EM_REPLACESEL && *reinterpret_cast<const wchar_t*>(lParam));
+    g_stores += message == WM_SETTEXT ||
+                (message == EM_REPLACESEL && *reinterpret_cast<const wchar_t*>(lParam));
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 HCURSOR g_cursorAtWork = nullptr;
-void RecordCursor()
-{
+void RecordCursor() {
     g_cursorAtWork = GetCursor();
 }
 
-} // namespace
+}  // namespace
 
-TEST(Buttons, Cases)
-{
+TEST(Buttons, Cases) {
     const struct {
         const Button& button;
         std::u16string text, expected;
@@ -93,25 +90,23 @@ TEST(Buttons, Cases)
     EXPECT_EQ(TextOf(Form().Text1()), u"a\r\n\r\nb") << "real click";
 }
 
-TEST(Buttons, MatchTheEngineOnRandomTexts)
-{
+TEST(Buttons, MatchTheEngineOnRandomTexts) {
     std::mt19937 random(2024);
     static constexpr std::u16string_view alphabet = u"ab  \r\r\n\n\t中\u3000";
     for (int i = 0; i < 200; ++i) {
         std::u16string text(random() % 40, u' ');
-        for (char16_t& c : text)
-            c = alphabet[random() % alphabet.size()];
+        for (char16_t& c : text) c = alphabet[random() % alphabet.size()];
         ExpectPressMatchesEngine(i % 2 ? kCommand1 : kCommand2, text);
     }
 }
 
-TEST(Buttons, PastedTextArrivesWhole)
-{
+TEST(Buttons, PastedTextArrivesWhole) {
     const std::u16string text = LargeText(200000);
     ASSERT_TRUE(OpenClipboard(Form().Hwnd()));
     EmptyClipboard();
     const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
-    std::char_traits<char16_t>::copy(static_cast<char16_t*>(GlobalLock(memory)), text.c_str(), text.size() + 1);
+    std::char_traits<char16_t>::copy(static_cast<char16_t*>(GlobalLock(memory)), text.c_str(),
+                                     text.size() + 1);
     GlobalUnlock(memory);
     SetClipboardData(CF_UNICODETEXT, memory);
     CloseClipboard();
@@ -121,8 +116,7 @@ TEST(Buttons, PastedTextArrivesWhole)
     EXPECT_TRUE(TextOf(Form().Text1()) == text);
 }
 
-TEST(Buttons, FiveMegabytesGoThroughBothButtonsWhole)
-{
+TEST(Buttons, FiveMegabytesGoThroughBothButtonsWhole) {
     const std::u16string text = LargeText((5u << 20) / sizeof(char16_t));
     const HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
     Form().m_allocationProbe = RecordCursor;
@@ -130,19 +124,18 @@ TEST(Buttons, FiveMegabytesGoThroughBothButtonsWhole)
     Form().m_allocationProbe = nullptr;
     EXPECT_EQ(g_cursorAtWork, wait);
     EXPECT_NE(GetCursor(), wait);
-    Click(Form().Command1()); // on 加空行's result
+    Click(Form().Command1());  // on 加空行's result
     EXPECT_TRUE(TextOf(Form().Text1()) == RemoveBlankLines(AddBlankLines(text)));
     EXPECT_EQ(Selection(), std::make_pair(0ul, 0ul));
 }
 
-TEST(Buttons, UndoBringsBackTheTextFromBeforeThePress)
-{
+TEST(Buttons, UndoBringsBackTheTextFromBeforeThePress) {
     for (const Button* button : {&kCommand1, &kCommand2}) {
         for (bool deleteFirst : {false, true}) {
             SetText(u"  x  \r\n\r\n\r\ny");
             SetFocus(Form().Text1());
             Select(0, 0);
-            if (deleteFirst) // the edit would join a deletion at the same place to the press
+            if (deleteFirst)  // the edit would join a deletion at the same place to the press
                 Keys({VK_DELETE});
             const std::u16string before = TextOf(Form().Text1());
             Click(button->Hwnd());
@@ -159,24 +152,20 @@ namespace {
 int g_probeCalls = 0;
 int g_failAtProbe = 0;
 
-void FailingProbe()
-{
-    if (++g_probeCalls == g_failAtProbe)
-        throw std::bad_alloc();
+void FailingProbe() {
+    if (++g_probeCalls == g_failAtProbe) throw std::bad_alloc();
 }
 
 // Stands in for an edit control out of memory: it takes no text but the empty one.
-LRESULT CALLBACK RefuseText(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
-{
-    if (message == EM_REPLACESEL && *reinterpret_cast<const wchar_t*>(lParam))
-        return 0;
+LRESULT CALLBACK RefuseText(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                            DWORD_PTR) {
+    if (message == EM_REPLACESEL && *reinterpret_cast<const wchar_t*>(lParam)) return 0;
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-} // namespace
+}  // namespace
 
-TEST(Buttons, FailuresKeepTheTextAndTheWindowWorking)
-{
+TEST(Buttons, FailuresKeepTheTextAndTheWindowWorking) {
     const std::u16string text = u"a  \r\n\r\n\r\nb";
     // 1: allocation fails reading the text, 2: building the result, 0: Text1 refuses the result.
     for (const Button* button : {&kCommand1, &kCommand2}) {
@@ -186,8 +175,7 @@ TEST(Buttons, FailuresKeepTheTextAndTheWindowWorking)
             g_probeCalls = 0;
             g_failAtProbe = failAt;
             Form().m_allocationProbe = FailingProbe;
-            if (failAt == 0)
-                SetWindowSubclass(Form().Text1(), RefuseText, 1, 0);
+            if (failAt == 0) SetWindowSubclass(Form().Text1(), RefuseText, 1, 0);
             Click(button->Hwnd());
             RemoveWindowSubclass(Form().Text1(), RefuseText, 1);
             Form().m_allocationProbe = nullptr;

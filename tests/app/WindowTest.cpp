@@ -10,14 +10,12 @@ namespace {
 
 using Rect = std::tuple<LONG, LONG, LONG, LONG>;
 
-Rect Tie(const RECT& r)
-{
+Rect Tie(const RECT& r) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
 // Text1, Command1, Command2, Label1, Label2 in client pixels (left, top, right, bottom).
-std::vector<Rect> ControlRects()
-{
+std::vector<Rect> ControlRects() {
     const Form1& form = Form();
     std::vector<Rect> rects;
     for (HWND control : {form.Text1(), form.Command1(), form.Command2()}) {
@@ -31,20 +29,22 @@ std::vector<Rect> ControlRects()
     return rects;
 }
 
-const std::vector<Rect> kAt96 = {
-    {24, 40, 865, 513}, {312, 544, 433, 577}, {472, 544, 585, 577}, {24, 16, 305, 41}, {800, 16, 889, 33}};
+const std::vector<Rect> kAt96 = {{24, 40, 865, 513},
+                                 {312, 544, 433, 577},
+                                 {472, 544, 585, 577},
+                                 {24, 16, 305, 41},
+                                 {800, 16, 889, 33}};
 
-LOGFONTW FontOf(HWND control)
-{
+LOGFONTW FontOf(HWND control) {
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
     return font;
 }
 
-} // namespace
+}  // namespace
 
-TEST(Window, LayoutAt96Dpi)
-{
+TEST(Window, LayoutAt96Dpi) {
     RECT client;
     GetClientRect(Form().Hwnd(), &client);
     EXPECT_EQ(Tie(client), Rect(0, 0, 889, 601));
@@ -53,9 +53,11 @@ TEST(Window, LayoutAt96Dpi)
     wchar_t caption[64];
     GetWindowTextW(Form().Hwnd(), caption, 64);
     EXPECT_STREQ(caption, L" Tavrin文本去空行加空行");
-    EXPECT_EQ(GetWindowLongW(Form().Hwnd(), GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
+    EXPECT_EQ(GetWindowLongW(Form().Hwnd(), GWL_STYLE) &
+                  (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
               WS_MINIMIZEBOX);
-    EXPECT_EQ(GetWindowLongW(Form().Text1(), GWL_STYLE) & (ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL | ES_AUTOHSCROLL),
+    EXPECT_EQ(GetWindowLongW(Form().Text1(), GWL_STYLE) &
+                  (ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL | ES_AUTOHSCROLL),
               ES_WANTRETURN | WS_VSCROLL);
     const LOGFONTW font = FontOf(Form().Text1());
     EXPECT_EQ(std::wstring(font.lfFaceName) + L" " + std::to_wstring(font.lfHeight) + L" " +
@@ -63,38 +65,40 @@ TEST(Window, LayoutAt96Dpi)
               L"Arial -14 400 0");
 }
 
-TEST(Window, DpiChangeScalesLayoutAndFonts)
-{
+TEST(Window, DpiChangeScalesLayoutAndFonts) {
     RECT at96;
     GetWindowRect(Form().Hwnd(), &at96);
     const LONG buttonFontAt96 = FontOf(Form().Command1()).lfHeight;
     RECT at144 = {at96.left, at96.top, at96.left + (at96.right - at96.left) * 3 / 2,
                   at96.top + (at96.bottom - at96.top) * 3 / 2};
-    SendMessageW(Form().Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&at144));
-    EXPECT_EQ(ControlRects(), (std::vector<Rect>{{36, 60, 1298, 770}, {468, 816, 650, 866}, {708, 816, 878, 866},
-                                                 {36, 24, 458, 62}, {1200, 24, 1334, 50}}));
+    SendMessageW(Form().Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&at144));
+    EXPECT_EQ(ControlRects(), (std::vector<Rect>{{36, 60, 1298, 770},
+                                                 {468, 816, 650, 866},
+                                                 {708, 816, 878, 866},
+                                                 {36, 24, 458, 62},
+                                                 {1200, 24, 1334, 50}}));
     EXPECT_EQ(FontOf(Form().Text1()).lfHeight, -21);
-    EXPECT_LT(FontOf(Form().Command1()).lfHeight, buttonFontAt96); // heights are negative
+    EXPECT_LT(FontOf(Form().Command1()).lfHeight, buttonFontAt96);  // heights are negative
 
     SendMessageW(Form().Hwnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&at96));
     EXPECT_EQ(ControlRects(), kAt96);
     EXPECT_EQ(FontOf(Form().Command1()).lfHeight, buttonFontAt96);
 }
 
-TEST(Keyboard, TabFollowsTheTabOrder)
-{
+TEST(Keyboard, TabFollowsTheTabOrder) {
     const Form1& f = Form();
     SetFocus(f.Text1());
-    const std::pair<bool, HWND> steps[] = {{false, f.Command1()}, {false, f.Command2()}, {false, f.Text1()},
-                                           {true, f.Command2()},  {true, f.Command1()},  {true, f.Text1()}};
+    const std::pair<bool, HWND> steps[] = {{false, f.Command1()}, {false, f.Command2()},
+                                           {false, f.Text1()},    {true, f.Command2()},
+                                           {true, f.Command1()},  {true, f.Text1()}};
     for (const auto& step : steps) {
         step.first ? Keys({VK_SHIFT, VK_TAB}) : Keys({VK_TAB});
         EXPECT_EQ(GetFocus(), step.second) << "step " << (&step - steps);
     }
 }
 
-TEST(Keyboard, EnterAndEscPressNoButtonAndCloseNothing)
-{
+TEST(Keyboard, EnterAndEscPressNoButtonAndCloseNothing) {
     const struct {
         HWND focus;
         WORD key;
@@ -103,7 +107,7 @@ TEST(Keyboard, EnterAndEscPressNoButtonAndCloseNothing)
         {Form().Text1(), VK_RETURN, u"a  \r\n\r\nb\r\n"},
         {Form().Text1(), VK_ESCAPE, u"a  \r\n\r\nb"},
         {Form().Command1(), VK_ESCAPE, u"a  \r\n\r\nb"},
-        {Form().Command1(), VK_RETURN, u"a\n\r\nb"}, // a focused button takes Enter as a press
+        {Form().Command1(), VK_RETURN, u"a\n\r\nb"},  // a focused button takes Enter as a press
     };
     for (const auto& c : cases) {
         SetText(u"a  \r\n\r\nb");
@@ -115,12 +119,10 @@ TEST(Keyboard, EnterAndEscPressNoButtonAndCloseNothing)
     }
 }
 
-TEST(Keyboard, CtrlAAloneSelectsTheWholeText)
-{
+TEST(Keyboard, CtrlAAloneSelectsTheWholeText) {
     for (DWORD length : {0, 20, 12000}) {
         std::u16string text;
-        while (text.size() < length)
-            text += text.size() % 50 == 48 ? u"\r\n" : u"文";
+        while (text.size() < length) text += text.size() % 50 == 48 ? u"\r\n" : u"文";
         SetText(text.substr(0, length));
         SetFocus(Form().Text1());
         Select(1, 1);
@@ -150,38 +152,43 @@ namespace {
 std::vector<std::tuple<HWND, std::string, std::string, std::string, std::string, INT>> g_shellCalls;
 
 HINSTANCE WINAPI RecordShellExecute(HWND hwnd, LPCSTR operation, LPCSTR file, LPCSTR parameters,
-                                    LPCSTR directory, INT show)
-{
+                                    LPCSTR directory, INT show) {
     g_shellCalls.emplace_back(hwnd, operation, file, parameters, directory, show);
     return reinterpret_cast<HINSTANCE>(42);
 }
 
-} // namespace
+}  // namespace
 
-TEST(Label2, ColourAndCursorFollowTheMouse)
-{
+TEST(Label2, ColourAndCursorFollowTheMouse) {
     const Form1& f = Form();
     const HWND form = f.Hwnd();
-    const POINT bare{600, 20}, label1 = Centre(f.Label1().bounds), label2 = Centre(f.Label2().bounds);
+    const POINT bare{600, 20}, label1 = Centre(f.Label1().bounds),
+                               label2 = Centre(f.Label2().bounds);
     const struct {
         HWND window;
         POINT point;
         COLORREF color;
     } steps[] = {
-        {form, bare, 0x000000},   {form, label2, 0xFF0000},           {form, label1, 0xFF0000},
-        {form, bare, 0x000000},   {form, label1, 0x000000},           {form, label2, 0xFF0000},
-        {f.Text1(), {100, 100}, 0xFF0000}, {f.Command1(), {10, 10}, 0xFF0000}, {form, bare, 0x000000},
+        {form, bare, 0x000000},
+        {form, label2, 0xFF0000},
+        {form, label1, 0xFF0000},
+        {form, bare, 0x000000},
+        {form, label1, 0x000000},
+        {form, label2, 0xFF0000},
+        {f.Text1(), {100, 100}, 0xFF0000},
+        {f.Command1(), {10, 10}, 0xFF0000},
+        {form, bare, 0x000000},
     };
     for (const auto& step : steps) {
         MouseTo(step.window, step.point);
         EXPECT_EQ(f.Label2().foreColor, step.color) << "step " << (&step - steps);
         const bool overLabel2 = step.window == form && step.point.x == label2.x;
-        EXPECT_EQ(GetCursor() == LoadCursorW(nullptr, IDC_HAND), overLabel2) << "step " << (&step - steps);
+        EXPECT_EQ(GetCursor() == LoadCursorW(nullptr, IDC_HAND), overLabel2)
+            << "step " << (&step - steps);
     }
 }
 
-TEST(Label2, RepaintsOnlyItselfAndOnlyOnAChange)
-{
+TEST(Label2, RepaintsOnlyItselfAndOnlyOnAChange) {
     Form().Form_MouseMove();
     ValidateRect(Form().Hwnd(), nullptr);
     RECT update{};
@@ -193,13 +200,12 @@ TEST(Label2, RepaintsOnlyItselfAndOnlyOnAChange)
     EXPECT_FALSE(GetUpdateRect(Form().Hwnd(), &update, FALSE));
 }
 
-TEST(Label2, EachClickOpensTheSiteOnceAndLabel1DoesNothing)
-{
+TEST(Label2, EachClickOpensTheSiteOnceAndLabel1DoesNothing) {
     Form().m_shellExecuteA = RecordShellExecute;
     for (const Label* label : {&Form().Label2(), &Form().Label2(), &Form().Label1()})
         MouseTo(Form().Hwnd(), Centre(label->bounds), MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
-    const auto call = std::make_tuple(Form().Hwnd(), std::string("open"), std::string(SiteUrl), std::string(),
-                                      std::string(), INT{5});
+    const auto call = std::make_tuple(Form().Hwnd(), std::string("open"), std::string(SiteUrl),
+                                      std::string(), std::string(), INT{5});
     EXPECT_EQ(g_shellCalls, std::vector(2, call));
-    EXPECT_EQ(Form().Label2().foreColor, 0xFF0000ul); // still blue from the last move onto Label2
+    EXPECT_EQ(Form().Label2().foreColor, 0xFF0000ul);  // still blue from the last move onto Label2
 }
