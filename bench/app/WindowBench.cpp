@@ -1,0 +1,300 @@
+// The window's figures, under Wine or on Windows; nothing here passes or fails.
+//  - A press of each button on 100 KB, 1 MB and 10 MB of realistic text and on 2,000,000
+//    CR LF: BM_CLICK sent until it returns (the store is synchronous) and until the window
+//    has repainted, next to one WM_SETTEXT of the same result timed the same two ways.
+//  - The real program's start: CreateProcess until its window is visible and painted.
+//  - The program's size.
+// Usage: window_bench [--runs N] [--exe PATH] [--no-presses] [--no-start]
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "../../tests/stress/RealisticText.h"
+#include "Form1.h"
+#include "text/BlankLines.h"
+
+namespace {
+
+// Form1.cpp keeps its class name to itself; the program is found by it.
+constexpr wchar_t kFormClass[] = L"TavrinBlankLinesForm1";
+
+Form1* g_form = nullptr;
+
+double Seconds() {
+    static const double unit = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return 1.0 / static_cast<double>(frequency.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * unit;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+void Pump() {
+    for (int round = 0; round < 2; ++round) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!g_form->PreTranslateMessage(msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+        Sleep(5);
+    }
+}
+
+const wchar_t* Wide(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+std::u16string Text1() {
+    const HWND edit = g_form->Text1();
+    std::u16string text(static_cast<size_t>(GetWindowTextLengthW(edit)), u'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(edit, reinterpret_cast<wchar_t*>(text.data()),
+                                                   static_cast<int>(text.size() + 1))));
+    return text;
+}
+
+struct Timing {
+    double returned;  // the message came back
+    double painted;   // and the window has repainted what it changed
+};
+
+// Times `step` on the window: until it returns, and until the window has painted what it
+// left invalid (the user sees the result only then). Anything else queued is delivered
+// afterwards, outside the timing.
+template <class Step>
+Timing Timed(Step step) {
+    const double start = Seconds();
+    step();
+    const double returned = Seconds() - start;
+    RedrawWindow(g_form->Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const double painted = Seconds() - start;
+    Pump();
+    return {returned, painted};
+}
+
+void SetText1(const std::u16string& text) {
+    SetWindowTextW(g_form->Text1(), Wide(text));
+    RedrawWindow(g_form->Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump();
+}
+
+struct Button {
+    const char* name;
+    HWND (Form1::*hwnd)() const;
+    std::u16string (*engine)(std::u16string_view);
+};
+
+struct Input {
+    const char* name;
+    std::u16string text;
+    int runs;
+};
+
+std::u16string LineBreaks(int count) {
+    std::u16string text;
+    text.reserve(2 * static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) text += u"\r\n";
+    return text;
+}
+
+void BenchPresses() {
+    const Button buttons[] = {
+        {"去空行", &Form1::Command1, RemoveBlankLines},
+        {"加空行", &Form1::Command2, AddBlankLines},
+    };
+    const Input inputs[] = {
+        {"100 KB", RealisticTextMaker(7).Lines(50 * 1024), 5},
+        {"1 MB", RealisticTextMaker(7).Lines(512 * 1024), 3},
+        {"10 MB", RealisticTextMaker(7).Lines(5 * 1024 * 1024), 2},
+        {"2M CRLF", LineBreaks(2'000'000), 2},  // many short lines: the edit's line list
+    };
+
+    std::printf(
+        "\nA press next to one WM_SETTEXT of its result: median seconds until the message "
+        "returns, and until the window has repainted\n");
+    std::printf("%-8s %-7s %9s %9s | %8s %8s | %8s %8s | %6s %6s\n", "text", "button", "units in",
+                "units out", "press", "painted", "SETTEXT", "painted", "ratio", "painted");
+    for (const Input& input : inputs) {
+        for (const Button& button : buttons) {
+            const std::u16string result = button.engine(input.text);
+            const HWND edit = g_form->Text1();
+            std::vector<double> press, pressPainted, setText, setTextPainted;
+            bool whole = true;
+            for (int run = 0; run < input.runs; ++run) {
+                SetText1(input.text);
+                const Timing pressed =
+                    Timed([&] { SendMessageW((g_form->*button.hwnd)(), BM_CLICK, 0, 0); });
+                press.push_back(pressed.returned);
+                pressPainted.push_back(pressed.painted);
+                whole = whole && Text1() == result;
+
+                SetText1(input.text);
+                const Timing set = Timed([&] { SetWindowTextW(edit, Wide(result)); });
+                setText.push_back(set.returned);
+                setTextPainted.push_back(set.painted);
+            }
+            const double p = Median(press), pp = Median(pressPainted);
+            const double t = Median(setText), tp = Median(setTextPainted);
+            std::printf("%-8s %-7s %9zu %9zu | %8.3f %8.3f | %8.3f %8.3f | %6.2f %6.2f%s\n",
+                        input.name, button.name, input.text.size(), result.size(), p, pp, t, tp,
+                        p / t, pp / tp, whole ? "" : "  (Text1 did not hold the engine's result)");
+            std::fflush(stdout);
+        }
+    }
+    SetText1(u"");
+    std::printf(
+        "ratio: press / WM_SETTEXT. 去空行 leaves the caret at the start, 加空行 at the "
+        "end (scrolled there), WM_SETTEXT at the start\n");
+}
+
+struct ProgramWindow {
+    DWORD processId;
+    HWND hwnd;
+};
+
+BOOL CALLBACK FindProgramWindow(HWND hwnd, LPARAM found) {
+    auto& window = *reinterpret_cast<ProgramWindow*>(found);
+    wchar_t className[64];
+    DWORD processId = 0;
+    GetWindowThreadProcessId(hwnd, &processId);
+    if (processId == window.processId && GetClassNameW(hwnd, className, 64) &&
+        std::wcscmp(className, kFormClass) == 0) {
+        window.hwnd = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindUnpainted(HWND hwnd, LPARAM unpainted) {
+    if (IsWindowVisible(hwnd) && GetUpdateRect(hwnd, nullptr, FALSE)) {
+        *reinterpret_cast<bool*>(unpainted) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Visible, and neither it nor any child has anything left to paint.
+bool Painted(HWND hwnd) {
+    if (!IsWindowVisible(hwnd) || GetUpdateRect(hwnd, nullptr, FALSE)) return false;
+    bool unpainted = false;
+    EnumChildWindows(hwnd, FindUnpainted, reinterpret_cast<LPARAM>(&unpainted));
+    return !unpainted;
+}
+
+void BenchStart(const std::wstring& exe, int runs) {
+    std::printf("\nStart of %ls: CreateProcess until the window is visible and painted\n",
+                exe.c_str());
+    std::vector<double> painted;
+    for (int run = 0; run < runs; ++run) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        const double start = Seconds();
+        if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &process)) {
+            std::printf("  CreateProcess failed (%lu)\n", GetLastError());
+            return;
+        }
+        const DWORD idle = WaitForInputIdle(process.hProcess, 20000);
+        const double idleAt = Seconds() - start;
+        ProgramWindow window{process.dwProcessId, nullptr};
+        double paintedAt = -1;
+        while (Seconds() - start < 20) {
+            if (!window.hwnd) EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&window));
+            if (window.hwnd && Painted(window.hwnd)) {
+                paintedAt = Seconds() - start;
+                break;
+            }
+            Sleep(1);
+        }
+        double closedAt = -1;
+        if (window.hwnd) {
+            const double closing = Seconds();
+            PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
+            if (WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0)
+                closedAt = Seconds() - closing;
+        }
+        if (closedAt < 0) TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, 5000);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        std::printf(
+            "  run %d: painted %.3f s (WaitForInputIdle %s at %.3f s), WM_CLOSE to exit "
+            "%.3f s\n",
+            run + 1, paintedAt, idle == 0 ? "returned" : "timed out/failed", idleAt, closedAt);
+        std::fflush(stdout);
+        if (paintedAt >= 0) painted.push_back(paintedAt);
+    }
+    if (!painted.empty())
+        std::printf("  median to first paint: %.3f s over %zu runs\n", Median(painted),
+                    painted.size());
+}
+
+void PrintSize(const std::wstring& exe) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(exe.c_str(), GetFileExInfoStandard, &data)) {
+        std::printf("\n%ls: not found\n", exe.c_str());
+        return;
+    }
+    const unsigned long long bytes =
+        (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    std::printf("\nSize of %ls: %llu bytes (%.1f KiB)\n", exe.c_str(), bytes, bytes / 1024.0);
+}
+
+// The build's path to the program; a Unix one (the cross build under Wine) through Z:.
+std::wstring DefaultExe() {
+    const std::string path = APP_EXE;
+    std::wstring wide(path.begin(), path.end());
+    if (!wide.empty() && wide[0] == L'/') wide = L"Z:" + wide;
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    return wide;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    std::wstring exe = DefaultExe();
+    int runs = 5;
+    bool presses = true, start = true;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::wcscmp(argv[i], L"--runs") && i + 1 < argc)
+            runs = std::max(1, _wtoi(argv[++i]));
+        else if (!std::wcscmp(argv[i], L"--exe") && i + 1 < argc)
+            exe = argv[++i];
+        else if (!std::wcscmp(argv[i], L"--no-presses"))
+            presses = false;
+        else if (!std::wcscmp(argv[i], L"--no-start"))
+            start = false;
+    }
+    SetConsoleOutputCP(CP_UTF8);
+
+    if (presses) {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&controls);
+        Form1 form;
+        if (!form.Create(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return 2;
+        g_form = &form;
+        Pump();
+        BenchPresses();
+        g_form = nullptr;
+    }
+    if (start) BenchStart(exe, runs);
+    PrintSize(exe);
+    return 0;
+}
