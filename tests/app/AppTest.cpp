@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -110,6 +112,14 @@ POINT Centre(const RECT& rect) {
 }
 
 int main(int argc, char** argv) {
+    // Started by the shell as the test's http handler: record the address and go.
+    if (argc == 4 && std::string_view(argv[1]) == kRecordUrl) {
+        if (FILE* marker = std::fopen(argv[2], "w")) {
+            std::fputs(argv[3], marker);
+            std::fclose(marker);
+        }
+        return 0;
+    }
     testing::InitGoogleTest(&argc, argv);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);

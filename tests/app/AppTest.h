@@ -9,6 +9,9 @@
 
 #include "Form1.h"
 
+// The test program doubles as an http handler: `app_tests --record-url FILE URL` writes URL.
+inline constexpr char kRecordUrl[] = "--record-url";
+
 // The one window every test drives: under Xvfb each top-level window costs seconds to close.
 Form1& Form();
 HWND FocusAtStart();

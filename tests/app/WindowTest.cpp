@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -208,4 +209,68 @@ TEST(Label2, EachClickOpensTheSiteOnceAndLabel1DoesNothing) {
                                       std::string(), std::string(), INT{5});
     EXPECT_EQ(g_shellCalls, std::vector(2, call));
     EXPECT_EQ(Form().Label2().foreColor, 0xFF0000ul);  // still blue from the last move onto Label2
+}
+
+namespace {
+
+// Points the prefix's http "open" command at this test program for as long as it lives.
+class HttpHandler {
+public:
+    explicit HttpHandler(const std::wstring& command) {
+        RegCreateKeyExW(HKEY_CLASSES_ROOT, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key,
+                        nullptr);
+        wchar_t old[1024];
+        DWORD size = sizeof old;
+        m_hadOld = RegQueryValueExW(m_key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old),
+                                    &size) == ERROR_SUCCESS;
+        if (m_hadOld) m_old = old;
+        Set(command);
+    }
+    ~HttpHandler() {
+        if (m_hadOld)
+            Set(m_old);
+        else
+            RegDeleteValueW(m_key, nullptr);
+        RegCloseKey(m_key);
+    }
+    HttpHandler(const HttpHandler&) = delete;
+    HttpHandler& operator=(const HttpHandler&) = delete;
+
+private:
+    static constexpr wchar_t kKey[] = L"http\\shell\\open\\command";
+    void Set(const std::wstring& value) {
+        RegSetValueExW(m_key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    HKEY m_key = nullptr;
+    bool m_hadOld = false;
+    std::wstring m_old;
+};
+
+}  // namespace
+
+TEST(Label2, TheRealShellCallReachesTheHttpHandler) {
+    wchar_t self[MAX_PATH], temp[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring marker =
+        std::wstring(temp) + L"tavrin-http-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    DeleteFileW(marker.c_str());
+    const HttpHandler handler(L"\"" + std::wstring(self) + L"\" --record-url \"" + marker +
+                              L"\" \"%1\"");
+
+    Form().m_shellExecuteA = ::ShellExecuteA;
+    Form().Label2_Click();
+
+    std::string opened;
+    for (int i = 0; i < 150 && opened.empty(); ++i) {
+        Sleep(100);
+        if (FILE* file = _wfopen(marker.c_str(), L"r")) {
+            char line[256] = {};
+            if (std::fgets(line, sizeof line, file)) opened = line;
+            std::fclose(file);
+        }
+    }
+    DeleteFileW(marker.c_str());
+    EXPECT_EQ(opened, SiteUrl);
 }
