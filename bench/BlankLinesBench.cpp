@@ -11,42 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "../tests/support/RealisticText.h"
 #include "../tests/text/LiteralModel.h"
 #include "text/BlankLines.h"
 
 namespace {
 
-// Chinese and English lines joined by CR LF: about a quarter blank lines,
-// some lines of spaces only and some runs of trailing spaces.
 std::u16string RealisticText(size_t units) {
-    std::mt19937_64 rng(42);
-    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    static const char16_t* kWords[] = {
-        u"the",      u"line", u"spacing", u"of",  u"pasted", u"text",    u"web",  u"page",
-        u"document", u"and",  u"tidy",    u"one", u"click",  u"Windows", u"fast", u"window"};
-    std::u16string text;
-    text.reserve(units + 256);
-    while (text.size() < units) {
-        int kind = pick(0, 99);
-        if (kind < 25) {
-            // blank line
-        } else if (kind < 28) {
-            text.append(static_cast<size_t>(pick(1, 6)), u' ');
-        } else if (kind < 64) {
-            for (int i = pick(8, 60); i > 0; --i) {
-                int r = pick(0, 19);
-                text += r == 0 ? u'，' : r == 1 ? u'。' : char16_t(0x4E00 + pick(0, 0x51A5));
-            }
-        } else {
-            for (int i = pick(3, 14); i > 0; --i) {
-                text += kWords[pick(0, std::size(kWords) - 1)];
-                text += i > 1 ? u" " : u".";
-            }
-        }
-        if (pick(0, 4) == 0) text.append(static_cast<size_t>(pick(1, 4)), u' ');
-        text += u"\r\n";
-    }
-    return text;
+    return RealisticTextMaker().Lines(units);
 }
 
 std::u16string LongSpaceRun(size_t units) {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "../../tests/stress/RealisticText.h"
+#include "../../tests/support/RealisticText.h"
 #include "Form1.h"
 #include "text/BlankLines.h"
 

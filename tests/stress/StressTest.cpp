@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "RealisticText.h"
+#include "../support/RealisticText.h"
 #include "StressWindow.h"
 #include "text/BlankLines.h"
 
