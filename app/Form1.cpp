@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"TavrinBlankLinesForm1";
 constexpr wchar_t kCaption[] = L" Tavrin文本去空行加空行";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr int kClientWidth = 13335;  // twips

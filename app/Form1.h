@@ -38,6 +38,9 @@ public:
     const Label& Label1() const { return m_label1; }
     const Label& Label2() const { return m_label2; }
 
+    // The window class, by which other programs (the benchmark) find the window.
+    static constexpr wchar_t kClassName[] = L"TavrinBlankLinesForm1";
+
     // Event procedures.
     void Command1_Click();
     void Command2_Click();

@@ -16,13 +16,11 @@
 #include <vector>
 
 #include "../../tests/support/RealisticText.h"
+#include "EditText.h"
 #include "Form1.h"
 #include "text/BlankLines.h"
 
 namespace {
-
-// Form1.cpp keeps its class name to itself; the program is found by it.
-constexpr wchar_t kFormClass[] = L"TavrinBlankLinesForm1";
 
 Form1* g_form = nullptr;
 
@@ -61,11 +59,7 @@ const wchar_t* Wide(const std::u16string& text) {
 }
 
 std::u16string Text1() {
-    const HWND edit = g_form->Text1();
-    std::u16string text(static_cast<size_t>(GetWindowTextLengthW(edit)), u'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(edit, reinterpret_cast<wchar_t*>(text.data()),
-                                                   static_cast<int>(text.size() + 1))));
-    return text;
+    return ReadEditText(g_form->Text1());
 }
 
 struct Timing {
@@ -173,7 +167,7 @@ BOOL CALLBACK FindProgramWindow(HWND hwnd, LPARAM found) {
     DWORD processId = 0;
     GetWindowThreadProcessId(hwnd, &processId);
     if (processId == window.processId && GetClassNameW(hwnd, className, 64) &&
-        std::wcscmp(className, kFormClass) == 0) {
+        std::wcscmp(className, Form1::kClassName) == 0) {
         window.hwnd = hwnd;
         return FALSE;
     }

@@ -1,5 +1,7 @@
 #include "AppTest.h"
 
+#include "EditText.h"
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -48,10 +50,7 @@ void Pump() {
 }
 
 std::u16string TextOf(HWND control) {
-    std::u16string text(static_cast<size_t>(GetWindowTextLengthW(control)), u'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(control, reinterpret_cast<wchar_t*>(text.data()),
-                                                   static_cast<int>(text.size() + 1))));
-    return text;
+    return ReadEditText(control);
 }
 
 void SetText(std::u16string_view text) {
