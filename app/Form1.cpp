@@ -6,10 +6,10 @@
 #include <exception>
 #include <optional>
 
+#include "Accessibility.h"
 #include "Dpi.h"
 #include "EditText.h"
 #include "resource.h"
-#include "text/BlankLines.h"
 
 namespace {
 
@@ -21,6 +21,8 @@ constexpr int kClientHeight = 9015;
 // Not IDOK / IDCANCEL, so the dialog manager's Enter and Esc press no button.
 enum ControlId : int { kText1 = 100, kCommand1, kCommand2, kLabel1, kLabel2 };
 
+}  // namespace
+
 struct ControlRow {
     int id;
     const wchar_t* className;  // nullptr: a windowless label
@@ -29,6 +31,8 @@ struct ControlRow {
     DWORD exStyle;
     int left, top, width, height;  // twips
 };
+
+namespace {
 
 // In tab order, which is the order the windows are created in.
 constexpr ControlRow kControls[] = {
@@ -39,9 +43,14 @@ constexpr ControlRow kControls[] = {
     {kLabel1, nullptr, L"请将需要处理的文本复制到下面的输入框里", 0, 0, 360, 240, 4215, 375},
     {kLabel2, nullptr, L"Tavrin  ", 0, 0, 12000, 240, 1335, 255},
 };
+// The labels' rows come last, in the order of Form1's m_labels.
+constexpr size_t kFirstLabelRow = 3;
+static_assert(kControls[kFirstLabelRow].id == kLabel1 &&
+              std::size(kControls) == kFirstLabelRow + 2);
 
 constexpr int kShiftMask = 1, kCtrlMask = 2, kAltMask = 4;
 constexpr int kKeyA = 65;
+constexpr WPARAM kCtrlAChar = 0x01;
 constexpr COLORREF kBlue = 0xFF0000;  // COLORREF is 0x00BBGGRR
 constexpr COLORREF kBlack = 0x000000;
 constexpr int kText1PointsTimes10 = 105;
@@ -126,11 +135,18 @@ LRESULT CALLBACK Form1::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 LRESULT CALLBACK Form1::Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                   UINT_PTR subclassId, DWORD_PTR refData) {
     try {
+        Form1& form = *reinterpret_cast<Form1*>(refData);
         if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
-            reinterpret_cast<Form1*>(refData)->Text1_KeyDown(static_cast<int>(wParam), ShiftMask());
+            form.m_swallowSelectAllChar = false;
+            form.Text1_KeyDown(static_cast<int>(wParam), ShiftMask());
             // A multi-line edit that has seen dialog-style keyboard handling closes its
             // parent on Esc; Esc has no other use in it.
             if (wParam == VK_ESCAPE) return 0;
+        } else if (message == WM_CHAR && wParam == kCtrlAChar && form.m_swallowSelectAllChar) {
+            // Ctrl+A has selected all; before Windows 10 1809 the edit beeps at this
+            // character, later ones select all a second time.
+            form.m_swallowSelectAllChar = false;
+            return 0;
         } else if (message == WM_NCDESTROY) {
             RemoveWindowSubclass(hwnd, Text1Proc, subclassId);
         }
@@ -159,7 +175,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
         case WM_LBUTTONDOWN: {
             const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            m_label2Pressed = PtInRect(&m_label2.bounds, point);
+            m_label2Pressed = PtInRect(&Label2().bounds, point);
             return 0;
         }
 
@@ -167,7 +183,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             const bool pressed = m_label2Pressed;
             m_label2Pressed = false;
-            if (pressed && PtInRect(&m_label2.bounds, point)) Label2_Click();
+            if (pressed && PtInRect(&Label2().bounds, point)) Label2_Click();
             return 0;
         }
 
@@ -176,7 +192,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 POINT point;
                 GetCursorPos(&point);
                 ScreenToClient(m_hwnd, &point);
-                if (PtInRect(&m_label2.bounds, point)) {
+                if (PtInRect(&Label2().bounds, point)) {
                     SetCursor(LoadCursorW(nullptr, IDC_HAND));
                     return TRUE;
                 }
@@ -220,19 +236,21 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (m_lastFocus) SetFocus(m_lastFocus);
             return 0;
 
+        // Windows suggests where the window goes; its size follows from the twips at the new DPI.
         case WM_DPICHANGED: {
             m_dpi = HIWORD(wParam);
             CreateFonts();
             const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top,
-                         suggested.right - suggested.left, suggested.bottom - suggested.top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
+            SizeWindow(suggested.left, suggested.top, 0);
             Layout();
             InvalidateRect(m_hwnd, nullptr, TRUE);
             return 0;
         }
 
-        case WM_DESTROY: PostQuitMessage(0); return 0;
+        case WM_DESTROY:
+            SetAccessibleName(m_text1, nullptr);
+            PostQuitMessage(0);
+            return 0;
 
         case WM_NCDESTROY:
             SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
@@ -251,7 +269,7 @@ void Form1::CreateControls() {
                 row.exStyle, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style, 0, 0, 0, 0,
                 m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
         else
-            LabelById(row.id) = {{}, row.text, GetSysColor(COLOR_BTNTEXT)};
+            LabelOf(row) = {{}, row.text, GetSysColor(COLOR_BTNTEXT)};
     }
     m_text1 = GetDlgItem(m_hwnd, kText1);
     m_command1 = GetDlgItem(m_hwnd, kCommand1);
@@ -261,18 +279,35 @@ void Form1::CreateControls() {
     // The default limit (about 30,000 characters) would cut typed and pasted text.
     SendMessageW(m_text1, EM_SETLIMITTEXT, 0, 0);
     SetWindowSubclass(m_text1, Text1Proc, 0, reinterpret_cast<DWORD_PTR>(this));
+    // Label1 is drawn, not a window, so a screen reader would announce a bare edit.
+    SetAccessibleName(m_text1, kControls[kFirstLabelRow].text);
 
     CreateFonts();
     Layout();
-
-    RECT window{0, 0, TwipsToPixels(kClientWidth, m_dpi), TwipsToPixels(kClientHeight, m_dpi)};
-    AdjustWindowRectToDpi(window, kStyle, 0, m_dpi);
-    SetWindowPos(m_hwnd, nullptr, 0, 0, window.right - window.left, window.bottom - window.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeWindow(0, 0, SWP_NOMOVE);
 }
 
-Label& Form1::LabelById(int id) {
-    return id == kLabel1 ? m_label1 : m_label2;
+// The client area at m_dpi; where the frame is not what the system predicted (Wine keeps
+// its frame at the system DPI), a second call corrects by the difference.
+void Form1::SizeWindow(int left, int top, UINT flags) {
+    const int width = TwipsToPixels(kClientWidth, m_dpi);
+    const int height = TwipsToPixels(kClientHeight, m_dpi);
+    RECT window{0, 0, width, height};
+    AdjustWindowRectToDpi(window, kStyle, 0, m_dpi);
+    int outerWidth = window.right - window.left, outerHeight = window.bottom - window.top;
+    for (int pass = 0; pass < 2; ++pass) {
+        SetWindowPos(m_hwnd, nullptr, left, top, outerWidth, outerHeight,
+                     flags | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT client;
+        GetClientRect(m_hwnd, &client);
+        if (client.right == width && client.bottom == height) break;
+        outerWidth += width - client.right;
+        outerHeight += height - client.bottom;
+    }
+}
+
+Label& Form1::LabelOf(const ControlRow& row) {
+    return m_labels[static_cast<size_t>(&row - kControls) - kFirstLabelRow];
 }
 
 void Form1::CreateFonts() {
@@ -300,7 +335,7 @@ void Form1::Layout() {
     for (const ControlRow& row : kControls) {
         const RECT rect = PixelRect(row, m_dpi);
         if (!row.className)
-            LabelById(row.id).bounds = rect;
+            LabelOf(row).bounds = rect;
         else
             SetWindowPos(GetDlgItem(m_hwnd, row.id), nullptr, rect.left, rect.top,
                          rect.right - rect.left, rect.bottom - rect.top,
@@ -313,10 +348,10 @@ void Form1::Paint() {
     const HDC dc = BeginPaint(m_hwnd, &paint);
     const HGDIOBJ oldFont = SelectObject(dc, m_messageFont.Get());
     SetBkMode(dc, TRANSPARENT);
-    for (const Label* label : {&m_label1, &m_label2}) {
-        RECT bounds = label->bounds;
-        SetTextColor(dc, label->foreColor);
-        DrawTextW(dc, label->caption, -1, &bounds, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+    for (const Label& label : m_labels) {
+        RECT bounds = label.bounds;
+        SetTextColor(dc, label.foreColor);
+        DrawTextW(dc, label.caption, -1, &bounds, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
     }
     SelectObject(dc, oldFont);
     EndPaint(m_hwnd, &paint);
@@ -324,33 +359,26 @@ void Form1::Paint() {
 
 // The form sees the mouse only where no child window is: over a label or the bare surface.
 void Form1::MouseMove(POINT point) {
-    if (PtInRect(&m_label2.bounds, point))
+    if (PtInRect(&Label2().bounds, point))
         Label2_MouseMove();
-    else if (!PtInRect(&m_label1.bounds, point))
+    else if (!PtInRect(&Label1().bounds, point))
         Form_MouseMove();
 }
 
 void Form1::SetLabel2ForeColor(COLORREF color) {
-    if (m_label2.foreColor == color) return;
-    m_label2.foreColor = color;
-    InvalidateRect(m_hwnd, &m_label2.bounds, TRUE);
-}
-
-void Form1::Probe() const {
-    if (m_allocationProbe) m_allocationProbe();
+    if (m_labels[1].foreColor == color) return;
+    m_labels[1].foreColor = color;
+    InvalidateRect(m_hwnd, &m_labels[1].bounds, TRUE);
 }
 
 // Throws (std::bad_alloc) before anything is stored, so a failure leaves Text1 as it was.
-std::u16string Form1::Transformed(Transform transform) const {
-    Probe();
-    const std::u16string text = ReadEditText(m_text1);
-    Probe();
-    return transform(text);
+std::u16string Form1::Transformed(Form1Calls::Transform transform) const {
+    return transform(ReadEditText(m_text1));
 }
 
 void Form1::Command1_Click() {
     const WaitCursor wait(GetWindowTextLengthW(m_text1) >= kLargeText);
-    StoreEditText(m_text1, Transformed(RemoveBlankLines));
+    StoreEditText(m_text1, Transformed(m_calls.removeBlankLines));
     SetEditCaret(m_text1, 0);
 }
 
@@ -359,7 +387,7 @@ void Form1::Command2_Click() {
     const WaitCursor wait(GetWindowTextLengthW(m_text1) >= kLargeText);
     std::optional<std::u16string> result;
     try {
-        result = Transformed(AddBlankLines);
+        result = Transformed(m_calls.addBlankLines);
     } catch (const std::exception&) {
     }
     if (result) StoreEditText(m_text1, *result);
@@ -367,7 +395,10 @@ void Form1::Command2_Click() {
 }
 
 void Form1::Text1_KeyDown(int keyCode, int shift) {
-    if (keyCode == kKeyA && shift == kCtrlMask) SendMessageW(m_text1, EM_SETSEL, 0, -1);
+    if (keyCode == kKeyA && shift == kCtrlMask) {
+        SendMessageW(m_text1, EM_SETSEL, 0, -1);
+        m_swallowSelectAllChar = true;
+    }
 }
 
 void Form1::Form_MouseMove() {
@@ -379,5 +410,5 @@ void Form1::Label2_MouseMove() {
 }
 
 void Form1::Label2_Click() {
-    m_shellExecuteA(m_hwnd, "open", SiteUrl, "", "", SW_SHOW);  // SW_SHOW is 5
+    m_calls.shellExecuteA(m_hwnd, "open", SiteUrl, "", "", SW_SHOW);  // SW_SHOW is 5
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "GdiObject.h"
+#include "text/BlankLines.h"
 
 // The maker's home page, opened by Label2.
 inline constexpr char SiteUrl[] = "http://www.tavrin.example/";
@@ -18,10 +19,21 @@ struct Label {
     COLORREF foreColor;
 };
 
+struct ControlRow;  // a row of the table Form1's controls are made from
+
+// What Form1 calls outside itself, so that a test can stand in for it.
+struct Form1Calls {
+    using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+    using Transform = std::u16string (*)(std::u16string_view);
+    ShellExecuteFn shellExecuteA = ::ShellExecuteA;
+    Transform removeBlankLines = RemoveBlankLines;
+    Transform addBlankLines = AddBlankLines;
+};
+
 // The program's one window: a text box, two buttons and two labels.
 class Form1 {
 public:
-    Form1() = default;
+    explicit Form1(const Form1Calls& calls = {}) : m_calls(calls) {}
     ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -35,8 +47,8 @@ public:
     HWND Text1() const { return m_text1; }
     HWND Command1() const { return m_command1; }
     HWND Command2() const { return m_command2; }
-    const Label& Label1() const { return m_label1; }
-    const Label& Label2() const { return m_label2; }
+    const Label& Label1() const { return m_labels[0]; }
+    const Label& Label2() const { return m_labels[1]; }
 
     // The window class, by which other programs (the benchmark) find the window.
     static constexpr wchar_t kClassName[] = L"TavrinBlankLinesForm1";
@@ -49,39 +61,32 @@ public:
     void Label2_MouseMove();
     void Label2_Click();
 
-    // Test seams: what Label2_Click calls, and a probe called where the button
-    // procedures allocate (a test makes it throw std::bad_alloc).
-    using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-    ShellExecuteFn m_shellExecuteA = ::ShellExecuteA;
-    void (*m_allocationProbe)() = nullptr;
-
 private:
-    using Transform = std::u16string (*)(std::u16string_view);
-
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR subclassId, DWORD_PTR refData);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void CreateControls();
-    Label& LabelById(int id);
+    Label& LabelOf(const ControlRow& row);
     void CreateFonts();
     void Layout();
+    void SizeWindow(int left, int top, UINT flags);
     void Paint();
     void MouseMove(POINT point);
     void SetLabel2ForeColor(COLORREF color);
 
-    void Probe() const;
-    std::u16string Transformed(Transform transform) const;
+    std::u16string Transformed(Form1Calls::Transform transform) const;
 
+    const Form1Calls m_calls;
     HWND m_hwnd = nullptr;
     HWND m_text1 = nullptr;
     HWND m_command1 = nullptr;
     HWND m_command2 = nullptr;
     HWND m_lastFocus = nullptr;
-    Label m_label1{};
-    Label m_label2{};
+    Label m_labels[2]{};
     bool m_label2Pressed = false;
+    bool m_swallowSelectAllChar = false;
     UINT m_dpi = 96;
     GdiObject<HFONT> m_messageFont;
     GdiObject<HFONT> m_text1Font;

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "../tests/support/RealisticText.h"
-#include "../tests/text/LiteralModel.h"
+#include "RealisticText.h"
+#include "LiteralModel.h"
 #include "text/BlankLines.h"
 
 namespace {

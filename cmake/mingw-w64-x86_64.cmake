@@ -17,9 +17,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Static runtime: the .exe runs without libgcc/libstdc++/winpthread DLLs beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
 # CTest and gtest_discover_tests run the .exe files under Wine.
 get_filename_component(_wine_run "${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run" ABSOLUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR "${_wine_run}")

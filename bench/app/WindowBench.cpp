@@ -15,14 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "../../tests/support/RealisticText.h"
-#include "EditText.h"
-#include "Form1.h"
-#include "text/BlankLines.h"
+#include "RealisticText.h"
+#include "WindowDriver.h"
 
 namespace {
-
-Form1* g_form = nullptr;
 
 double Seconds() {
     static const double unit = [] {
@@ -41,25 +37,8 @@ double Median(std::vector<double> values) {
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-void Pump() {
-    for (int round = 0; round < 2; ++round) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!g_form->PreTranslateMessage(msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-        }
-        Sleep(5);
-    }
-}
-
 const wchar_t* Wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-
-std::u16string Text1() {
-    return ReadEditText(g_form->Text1());
 }
 
 struct Timing {
@@ -75,23 +54,17 @@ Timing Timed(Step step) {
     const double start = Seconds();
     step();
     const double returned = Seconds() - start;
-    RedrawWindow(g_form->Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RedrawWindow(Form().Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     const double painted = Seconds() - start;
     Pump();
     return {returned, painted};
 }
 
-void SetText1(const std::u16string& text) {
-    SetWindowTextW(g_form->Text1(), Wide(text));
-    RedrawWindow(g_form->Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+void LoadText1(const std::u16string& text) {
+    SetWindowTextW(Form().Text1(), Wide(text));
+    RedrawWindow(Form().Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     Pump();
 }
-
-struct Button {
-    const char* name;
-    HWND (Form1::*hwnd)() const;
-    std::u16string (*engine)(std::u16string_view);
-};
 
 struct Input {
     const char* name;
@@ -107,10 +80,6 @@ std::u16string LineBreaks(int count) {
 }
 
 void BenchPresses() {
-    const Button buttons[] = {
-        {"去空行", &Form1::Command1, RemoveBlankLines},
-        {"加空行", &Form1::Command2, AddBlankLines},
-    };
     const Input inputs[] = {
         {"100 KB", RealisticTextMaker(7).Lines(50 * 1024), 5},
         {"1 MB", RealisticTextMaker(7).Lines(512 * 1024), 3},
@@ -124,20 +93,19 @@ void BenchPresses() {
     std::printf("%-8s %-7s %9s %9s | %8s %8s | %8s %8s | %6s %6s\n", "text", "button", "units in",
                 "units out", "press", "painted", "SETTEXT", "painted", "ratio", "painted");
     for (const Input& input : inputs) {
-        for (const Button& button : buttons) {
+        for (const Button& button : kButtons) {
             const std::u16string result = button.engine(input.text);
-            const HWND edit = g_form->Text1();
+            const HWND edit = Form().Text1();
             std::vector<double> press, pressPainted, setText, setTextPainted;
             bool whole = true;
             for (int run = 0; run < input.runs; ++run) {
-                SetText1(input.text);
-                const Timing pressed =
-                    Timed([&] { SendMessageW((g_form->*button.hwnd)(), BM_CLICK, 0, 0); });
+                LoadText1(input.text);
+                const Timing pressed = Timed([&] { SendMessageW(button.Hwnd(), BM_CLICK, 0, 0); });
                 press.push_back(pressed.returned);
                 pressPainted.push_back(pressed.painted);
                 whole = whole && Text1() == result;
 
-                SetText1(input.text);
+                LoadText1(input.text);
                 const Timing set = Timed([&] { SetWindowTextW(edit, Wide(result)); });
                 setText.push_back(set.returned);
                 setTextPainted.push_back(set.painted);
@@ -150,7 +118,7 @@ void BenchPresses() {
             std::fflush(stdout);
         }
     }
-    SetText1(u"");
+    LoadText1(u"");
     std::printf(
         "ratio: press / WM_SETTEXT. 去空行 leaves the caret at the start, 加空行 at the "
         "end (scrolled there), WM_SETTEXT at the start\n");
@@ -251,19 +219,10 @@ void PrintSize(const std::wstring& exe) {
     std::printf("\nSize of %ls: %llu bytes (%.1f KiB)\n", exe.c_str(), bytes, bytes / 1024.0);
 }
 
-// The build's path to the program; a Unix one (the cross build under Wine) through Z:.
-std::wstring DefaultExe() {
-    const std::string path = APP_EXE;
-    std::wstring wide(path.begin(), path.end());
-    if (!wide.empty() && wide[0] == L'/') wide = L"Z:" + wide;
-    std::replace(wide.begin(), wide.end(), L'/', L'\\');
-    return wide;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    std::wstring exe = DefaultExe();
+    std::wstring exe = ProgramPath();
     int runs = 5;
     bool presses = true, start = true;
     for (int i = 1; i < argc; ++i) {
@@ -279,14 +238,9 @@ int wmain(int argc, wchar_t** argv) {
     SetConsoleOutputCP(CP_UTF8);
 
     if (presses) {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-        InitCommonControlsEx(&controls);
         Form1 form;
-        if (!form.Create(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return 2;
-        g_form = &form;
-        Pump();
+        if (!StartForm(form)) return 2;
         BenchPresses();
-        g_form = nullptr;
     }
     if (start) BenchStart(exe, runs);
     PrintSize(exe);

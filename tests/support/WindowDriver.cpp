@@ -1,0 +1,163 @@
+#include "WindowDriver.h"
+
+#include <commctrl.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "EditText.h"
+#include "text/BlankLines.h"
+
+namespace {
+
+Form1* g_form = nullptr;
+
+void Send(std::vector<INPUT> inputs) {
+    SetForegroundWindow(Form().Hwnd());
+    Pump();
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Pump();
+}
+
+BOOL CALLBACK CountWindow(HWND hwnd, LPARAM count) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(hwnd, &processId);
+    if (processId == GetCurrentProcessId()) {
+        ++*reinterpret_cast<DWORD*>(count);
+        EnumChildWindows(hwnd, CountWindow, count);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+const Button kButtons[2] = {{"去空行", &Form1::Command1, RemoveBlankLines, false},
+                            {"加空行", &Form1::Command2, AddBlankLines, true}};
+
+bool StartForm(Form1& form) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    if (!form.Create(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return false;
+    g_form = &form;
+    SetWindowPos(form.Hwnd(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+    // Wine now and then drops the first injected input after a window appears.
+    MouseTo(form.Hwnd(), {600, 20});
+    return true;
+}
+
+Form1& Form() {
+    return *g_form;
+}
+
+void Pump() {
+    // Until no input or posted message has come for 20 ms (injected input reaches the queue a
+    // little later); timers and paints do not count, the caret and hot-tracking never stop.
+    const ULONGLONG deadline = GetTickCount64() + 1000;
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!Form().PreTranslateMessage(msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+    } while (MsgWaitForMultipleObjects(0, nullptr, FALSE, 20,
+                                       QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE) !=
+                 WAIT_TIMEOUT &&
+             GetTickCount64() < deadline);
+}
+
+std::u16string Text1() {
+    return ReadEditText(Form().Text1());
+}
+
+void SetText1(std::u16string_view text) {
+    SetWindowTextW(Form().Text1(), reinterpret_cast<const wchar_t*>(std::u16string(text).c_str()));
+}
+
+std::pair<DWORD, DWORD> Selection() {
+    DWORD start = 0, end = 0;
+    SendMessageW(Form().Text1(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    return {start, end};
+}
+
+void Select(DWORD start, DWORD end) {
+    SendMessageW(Form().Text1(), EM_SETSEL, start, end);
+}
+
+void Click(HWND button) {
+    SendMessageW(button, BM_CLICK, 0, 0);
+}
+
+void Keys(std::initializer_list<WORD> chord) {
+    std::vector<INPUT> inputs(2 * chord.size());
+    for (size_t i = 0; i < chord.size(); ++i) {
+        INPUT& down = inputs[i];
+        INPUT& up = inputs[inputs.size() - 1 - i];
+        down.type = up.type = INPUT_KEYBOARD;
+        down.ki.wVk = up.ki.wVk = chord.begin()[i];
+        down.ki.wScan = up.ki.wScan =
+            static_cast<WORD>(MapVirtualKeyW(down.ki.wVk, MAPVK_VK_TO_VSC));
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    Send(inputs);
+}
+
+// A move, then the button flags given (MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP for a click).
+void MouseTo(HWND window, POINT client, DWORD buttons) {
+    ClientToScreen(window, &client);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(client.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(client.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    POINT at{};
+    for (int i = 0; i < 5 && GetCursorPos(&at) && (at.x != client.x || at.y != client.y); ++i)
+        Send({input});
+    std::vector<INPUT> clicks;
+    for (DWORD flag : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
+        input.mi.dwFlags = flag;
+        if (buttons & flag) clicks.push_back(input);
+    }
+    if (!clicks.empty()) Send(clicks);
+}
+
+POINT Centre(const RECT& rect) {
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+std::pair<DWORD, DWORD> GuiObjects() {
+    DWORD windows = 0;
+    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&windows));
+    const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (gdi != 0) return {gdi, windows};
+    // Wine keeps the GDI handle table where the PEB points, as Windows once did.
+    struct GdiRow {  // GDI_HANDLE_ENTRY, x64
+        UINT64 object;
+        USHORT processId, count, upper, type;
+        UINT64 user;
+    };
+    PROCESS_BASIC_INFORMATION basic{};
+    NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic,
+                              nullptr);
+    const auto* table = *reinterpret_cast<const GdiRow* const*>(
+        reinterpret_cast<const BYTE*>(basic.PebBaseAddress) + 0xF8);
+    DWORD rows = 0;
+    for (size_t i = 0; table && i < 0x10000; ++i) rows += table[i].type != 0;
+    return {rows, windows};
+}
+
+std::wstring ProgramPath() {
+    const std::string path = APP_EXE;
+    std::wstring wide(path.begin(), path.end());
+    if (!wide.empty() && wide[0] == L'/') wide = L"Z:" + wide;
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    return wide;
+}
+
+bool UnderWine() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+// Drives the one Form1 of a test or benchmark program with real messages and real input.
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "Form1.h"
+
+// Creates the window, shown and in the foreground; the driver's functions act on it.
+bool StartForm(Form1& form);
+Form1& Form();
+// Delivers everything queued, through the same dialog-style handling as the program's loop.
+void Pump();
+
+struct Button {
+    const char* name;
+    HWND (Form1::*hwnd)() const;
+    std::u16string (*engine)(std::u16string_view);
+    bool caretAtEnd;
+    HWND Hwnd() const { return (Form().*hwnd)(); }
+};
+extern const Button kButtons[2];  // 去空行, 加空行
+
+std::u16string Text1();
+void SetText1(std::u16string_view text);  // WM_SETTEXT: the edit's length limit does not cut it
+std::pair<DWORD, DWORD> Selection();
+void Select(DWORD start, DWORD end);
+void Click(HWND button);  // BM_CLICK: the press runs before this returns
+
+// Real input (SendInput), with the window brought to the foreground first.
+void Keys(std::initializer_list<WORD> chord);  // down in order, up in reverse order
+void MouseTo(HWND window, POINT client, DWORD buttons = 0);
+POINT Centre(const RECT& rect);
+
+// This process's GDI objects and windows, also under Wine (where GetGuiResources says 0).
+std::pair<DWORD, DWORD> GuiObjects();
+// The program as the build made it; a Unix path (the cross build under Wine) through Z:.
+std::wstring ProgramPath();
+// Wine answers where Windows would not: some checks mean something only on Windows.
+bool UnderWine();
