@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <optional>
+#include <utility>
 
 #include "Accessibility.h"
 #include "Dpi.h"
@@ -111,7 +112,13 @@ bool Form1::Create(HINSTANCE instance, int showCommand) {
 }
 
 bool Form1::PreTranslateMessage(MSG& msg) {
-    return m_hwnd && IsDialogMessageW(m_hwnd, &msg);
+    if (!m_hwnd) return false;
+    // Ctrl+A has selected all; before Windows 10 1809 the edit beeps at the key's character,
+    // later ones select all a second time.
+    if (msg.message == WM_CHAR && msg.hwnd == m_text1 && msg.wParam == kCtrlAChar &&
+        std::exchange(m_swallowSelectAllChar, false))
+        return true;
+    return IsDialogMessageW(m_hwnd, &msg);
 }
 
 LRESULT CALLBACK Form1::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -142,11 +149,6 @@ LRESULT CALLBACK Form1::Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
             // A multi-line edit that has seen dialog-style keyboard handling closes its
             // parent on Esc; Esc has no other use in it.
             if (wParam == VK_ESCAPE) return 0;
-        } else if (message == WM_CHAR && wParam == kCtrlAChar && form.m_swallowSelectAllChar) {
-            // Ctrl+A has selected all; before Windows 10 1809 the edit beeps at this
-            // character, later ones select all a second time.
-            form.m_swallowSelectAllChar = false;
-            return 0;
         } else if (message == WM_NCDESTROY) {
             RemoveWindowSubclass(hwnd, Text1Proc, subclassId);
         }

@@ -40,7 +40,8 @@ public:
 
     // Creates the window and its controls, shows it and puts the focus in Text1.
     bool Create(HINSTANCE instance, int showCommand);
-    // Dialog-style keyboard handling (Tab between controls); true when msg was handled.
+    // Dialog-style keyboard handling (Tab between controls) and the character of Ctrl+A kept
+    // from Text1; true when msg was handled.
     bool PreTranslateMessage(MSG& msg);
 
     HWND Hwnd() const { return m_hwnd; }
