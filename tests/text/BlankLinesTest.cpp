@@ -75,14 +75,24 @@ TEST(RemoveBlankLines, LongRunsAreExact) {
               u"x\n\r\ny" + spaces);
 }
 
-// Random texts from an alphabet biased to what both operations react to.
+// Random texts from an alphabet biased to what both operations react to. A
+// quarter are long enough to span several of the engine's 64-unit blocks, and
+// now and then a long run of spaces or breaks crosses a block edge.
 std::u16string RandomText(std::mt19937_64& rng) {
     static const std::u16string_view kPieces[] = {
         u" ",  u"    ", u"\r", u"\n",     u"\r\n",   u"\r\n\r\n\r\n", u" \r\n",
         u"\t", u"a",    u"Z",  u"\u3000", u"\u00A0", u"\u4E2D",       u"\xD83D"};
+    auto upTo = [&rng](size_t most) { return std::uniform_int_distribution<size_t>(0, most)(rng); };
     std::u16string text;
-    const size_t length = std::uniform_int_distribution<size_t>(0, 60)(rng);
-    while (text.size() < length) text += kPieces[rng() % std::size(kPieces)];
+    const size_t length = rng() % 4 == 0 ? upTo(400) : upTo(60);
+    while (text.size() < length) {
+        if (rng() % 128 == 0) {
+            const std::u16string_view unit = rng() % 2 ? u" " : u"\r\n";
+            for (size_t run = 1 + upTo(140); run > 0; --run) text += unit;
+            continue;
+        }
+        text += kPieces[rng() % std::size(kPieces)];
+    }
     return text;
 }
 
