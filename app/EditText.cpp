@@ -1,5 +1,7 @@
 #include "EditText.h"
 
+#include <version>
+
 namespace {
 
 // The one place where the window's wchar_t text meets the engine's char16_t text.
@@ -13,11 +15,21 @@ const wchar_t* AsWide(const char16_t* text) {
 
 }  // namespace
 
+// The text is written into the string once, not zero-filled first (megabytes on a large text).
 std::u16string ReadEditText(HWND edit) {
-    const int length = GetWindowTextLengthW(edit);
-    std::u16string text(static_cast<size_t>(length), u'\0');
-    const int copied = GetWindowTextW(edit, AsWide(text.data()), length + 1);
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    // One more unit for the terminator GetWindowTextW writes.
+    const auto room = static_cast<size_t>(GetWindowTextLengthW(edit)) + 1;
+    const auto read = [edit](char16_t* data, size_t size) {
+        const int copied = GetWindowTextW(edit, AsWide(data), static_cast<int>(size));
+        return static_cast<size_t>(copied > 0 ? copied : 0);
+    };
+    std::u16string text;
+#if defined(__cpp_lib_string_resize_and_overwrite)
+    text.resize_and_overwrite(room, read);
+#else
+    text.resize(room);
+    text.resize(read(text.data(), room));
+#endif
     return text;
 }
 
