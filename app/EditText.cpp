@@ -36,14 +36,17 @@ std::u16string ReadEditText(HWND edit) {
 // The old text is deleted before the new one goes in at the same place, which the edit keeps
 // as one undo step: replacing in one message lays the new text out against the old lines,
 // which costs Wine's edit control twice a WM_SETTEXT.
-void StoreEditText(HWND edit, const std::u16string& text) {
+bool StoreEditText(HWND edit, const std::u16string& text) {
     // Else the edit may join the step to an earlier deletion at the same place.
     SendMessageW(edit, EM_EMPTYUNDOBUFFER, 0, 0);
-    SendMessageW(edit, EM_SETSEL, 0, -1);
+    // Selected from the end back to the start: the caret stays at 0, so the edit does not
+    // walk its line list to place it at the end of the old text (Wine).
+    SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(GetWindowTextLengthW(edit)), 0);
     SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
     SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(AsWide(text.c_str())));
-    if (GetWindowTextLengthW(edit) != static_cast<int>(text.size()))
-        SendMessageW(edit, EM_UNDO, 0, 0);
+    if (GetWindowTextLengthW(edit) == static_cast<int>(text.size())) return true;
+    SendMessageW(edit, EM_UNDO, 0, 0);
+    return false;
 }
 
 void SetEditCaret(HWND edit, int position) {

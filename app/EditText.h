@@ -10,8 +10,9 @@
 std::u16string ReadEditText(HWND edit);
 
 // Replaces the whole text in one undoable step: Ctrl+Z brings back the text from before.
-// Where the edit takes less than all of it (out of memory) the old text is put back.
-void StoreEditText(HWND edit, const std::u16string& text);
+// True: the caret is at the end, nothing selected, scrolled into view. False: the edit took
+// less than all of it (out of memory) and the old text is put back; the caret is anywhere.
+bool StoreEditText(HWND edit, const std::u16string& text);
 
 // The caret at position (past the end: at the end), nothing selected, scrolled into view.
 void SetEditCaret(HWND edit, int position);

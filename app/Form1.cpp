@@ -392,8 +392,10 @@ void Form1::Command2_Click() {
         result = Transformed(m_calls.addBlankLines);
     } catch (const std::exception&) {
     }
-    if (result) StoreEditText(m_text1, *result);
-    SetEditCaret(m_text1, GetWindowTextLengthW(m_text1));
+    // A whole store leaves the caret at the end, scrolled there: moving it again costs Wine's
+    // edit two more walks of its line list.
+    if (!result || !StoreEditText(m_text1, *result))
+        SetEditCaret(m_text1, GetWindowTextLengthW(m_text1));
 }
 
 void Form1::Text1_KeyDown(int keyCode, int shift) {
