@@ -176,8 +176,17 @@ struct Avx2 {
 template <class Fn>
 BLANKLINES_INLINE size_t ForEachBlock(const char16_t* s, size_t n, size_t from, Fn fn) {
     size_t bs = from;
-    for (; n - bs >= kReach; bs += kBlock)
+    for (; n - bs >= kReach; bs += kBlock) {
+#if BLANKLINES_SSE2
+        // Two pages ahead (the hardware prefetchers stop at page edges), as
+        // an integer address since the text may end before it. Worth a few
+        // percent on a large text that is not in cache.
+        uintptr_t ahead = reinterpret_cast<uintptr_t>(s + bs) + 8192;
+        _mm_prefetch(reinterpret_cast<const char*>(ahead), _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(ahead + 64), _MM_HINT_T0);
+#endif
         if (!fn(bs, s + bs)) return bs;
+    }
     for (; bs <= n; bs += kBlock) {
         char16_t tail[kReach] = {};
         std::memcpy(tail, s + bs, (n - bs) * sizeof(char16_t));
