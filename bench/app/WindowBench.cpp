@@ -5,7 +5,8 @@
 //    result, for 加空行 then the caret at the end) timed the same two ways.
 //  - The real program's start: CreateProcess until its window is visible and painted.
 //  - The program's size.
-// Usage: window_bench [--runs N] [--exe PATH] [--no-presses] [--no-start]
+//  - With --soak (minutes, off by default): see WindowSoak.h.
+// Usage: window_bench [--runs N] [--exe PATH] [--no-presses] [--no-start] [--soak]
 //   --runs N: runs of each press and of each start (default 3)
 
 #include <windows.h>
@@ -18,20 +19,11 @@
 #include <vector>
 
 #include "RealisticText.h"
+#include "Seconds.h"
 #include "WindowDriver.h"
+#include "WindowSoak.h"
 
 namespace {
-
-double Seconds() {
-    static const double unit = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return 1.0 / static_cast<double>(frequency.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * unit;
-}
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -251,7 +243,7 @@ void PrintSize(const std::wstring& exe) {
 int wmain(int argc, wchar_t** argv) {
     std::wstring exe = ProgramPath();
     int runs = 3;
-    bool presses = true, start = true;
+    bool presses = true, start = true, soak = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::wcscmp(argv[i], L"--runs") && i + 1 < argc)
             runs = std::max(1, _wtoi(argv[++i]));
@@ -261,13 +253,16 @@ int wmain(int argc, wchar_t** argv) {
             presses = false;
         else if (!std::wcscmp(argv[i], L"--no-start"))
             start = false;
+        else if (!std::wcscmp(argv[i], L"--soak"))
+            soak = true;
     }
     SetConsoleOutputCP(CP_UTF8);
 
-    if (presses) {
+    if (presses || soak) {
         Form1 form;
         if (!StartForm(form)) return 2;
-        BenchPresses(runs);
+        if (presses) BenchPresses(runs);
+        if (soak) BenchSoak();
     }
     if (start) BenchStart(exe, runs);
     PrintSize(exe);
