@@ -238,6 +238,15 @@ void PrintSize(const std::wstring& exe) {
     std::printf("\nSize of %ls: %llu bytes (%.1f KiB)\n", exe.c_str(), bytes, bytes / 1024.0);
 }
 
+// The program as the build made it; a Unix path (the cross build under Wine) through Z:.
+std::wstring ProgramPath() {
+    const std::string path = APP_EXE;
+    std::wstring wide(path.begin(), path.end());
+    if (!wide.empty() && wide[0] == L'/') wide = L"Z:" + wide;
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    return wide;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {

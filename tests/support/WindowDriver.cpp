@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <winternl.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "EditText.h"
@@ -147,14 +146,6 @@ std::pair<DWORD, DWORD> GuiObjects() {
     DWORD rows = 0;
     for (size_t i = 0; table && i < 0x10000; ++i) rows += table[i].type != 0;
     return {rows, windows};
-}
-
-std::wstring ProgramPath() {
-    const std::string path = APP_EXE;
-    std::wstring wide(path.begin(), path.end());
-    if (!wide.empty() && wide[0] == L'/') wide = L"Z:" + wide;
-    std::replace(wide.begin(), wide.end(), L'/', L'\\');
-    return wide;
 }
 
 bool UnderWine() {

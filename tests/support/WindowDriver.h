@@ -39,7 +39,5 @@ POINT Centre(const RECT& rect);
 
 // This process's GDI objects and windows, also under Wine (where GetGuiResources says 0).
 std::pair<DWORD, DWORD> GuiObjects();
-// The program as the build made it; a Unix path (the cross build under Wine) through Z:.
-std::wstring ProgramPath();
 // Wine answers where Windows would not: some checks mean something only on Windows.
 bool UnderWine();
