@@ -55,7 +55,7 @@ Timing Timed(Step step) {
 }
 
 void LoadText1(const std::u16string& text) {
-    SetWindowTextW(Form().Text1(), Wide(text));
+    SetText1(text);
     RedrawWindow(Form().Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     Pump();
 }

@@ -64,6 +64,19 @@ double CtrlZ() {
     return Seconds() - start;
 }
 
+// Each button on text, then Ctrl+Z; every press starts from text.
+void ThroughEachButtonAndBack(const std::u16string& text) {
+    for (const Button& button : kButtons) {
+        if (Text1() != text) Load(text);
+        const double pressed = Press(button);
+        const bool exact = Text1() == button.engine(text);
+        const double undone = CtrlZ();
+        std::printf("  %s: press %.2f s (%s), Ctrl+Z %.2f s (%s)\n", button.name, pressed,
+                    Exact(exact), undone, Exact(Text1() == text));
+        std::fflush(stdout);
+    }
+}
+
 // 100 rounds of 去空行, 加空行 and Ctrl+Z on about 1 MB: GDI objects, windows and private
 // memory should stay flat.
 void Presses() {
@@ -107,15 +120,7 @@ void LongLine() {
     SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&wide));
     wide.right = wide.left + 0x3FFFFFFF;
     SendMessageW(edit, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&wide));
-    for (const Button& button : kButtons) {
-        Load(line);
-        const double pressed = Press(button);
-        const bool exact = Text1() == button.engine(line);
-        const double undone = CtrlZ();
-        std::printf("  %s: press %.2f s (%s), Ctrl+Z %.2f s (%s)\n", button.name, pressed,
-                    Exact(exact), undone, Exact(Text1() == line));
-        std::fflush(stdout);
-    }
+    ThroughEachButtonAndBack(line);
     Load(u"");
     RECT client;  // the edit's own default, as WM_SIZE hands it
     GetClientRect(edit, &client);
@@ -127,15 +132,7 @@ void FiftyMegabytes() {
     std::printf("\n50 MB through each button and back with Ctrl+Z\n");
     const std::u16string text = RealisticTextMaker(50).Lines(25'000'000);
     Load(u"");
-    Load(text);
-    for (const Button& button : kButtons) {
-        const double pressed = Press(button);
-        const bool exact = Text1() == button.engine(text);
-        const double undone = CtrlZ();
-        std::printf("  %s: press %.1f s (%s), Ctrl+Z %.1f s (%s)\n", button.name, pressed,
-                    Exact(exact), undone, Exact(Text1() == text));
-        std::fflush(stdout);
-    }
+    ThroughEachButtonAndBack(text);
     Load(u"");
     std::printf("  peak working set %.0f MB\n", Mb(MemoryNow().peakWorkingSet));
 }
