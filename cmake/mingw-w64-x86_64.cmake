@@ -1,25 +1,4 @@
-# Cross toolchain: Windows x64 with MinGW-w64 (Debian's -posix variant, which has std::thread).
-set(CMAKE_SYSTEM_NAME Windows)
+# Windows x64 with MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${MINGW_TRIPLE}-windres)
-
-# Resource scripts are saved as UTF-8.
-set(CMAKE_RC_FLAGS_INIT "-c 65001")
-
-# Look for headers and libraries only in the target's sysroot, programs only on the host.
-set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# CTest and gtest_discover_tests run the .exe files under Wine.
-get_filename_component(_wine_run "${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run" ABSOLUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR "${_wine_run}")
-
-# List gtest cases when CTest runs, not after linking, so building needs no Wine display or prefix.
-set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
