@@ -51,7 +51,13 @@ function Hide-OtherWindows {
     Start-Sleep -Milliseconds 500
 }
 
+# A path for .NET, whose current directory need not be PowerShell's.
+function Get-FullPath([string]$Path) {
+    $ExecutionContext.SessionState.Path.GetUnresolvedProviderPathFromPSPath($Path)
+}
+
 function Save-Screen([string]$Path) {
+    $Path = Get-FullPath $Path
     $dir = Split-Path -Parent $Path
     if ($dir) { New-Item -ItemType Directory -Force $dir | Out-Null }
     try {
@@ -102,7 +108,7 @@ function Invoke-Program([string]$Exe, [string[]]$Arguments, [string]$Log, [int]$
 
 # The machine a PE file is built for: x86, x64, arm64 or the raw number.
 function Get-PeMachine([string]$Path) {
-    $bytes = [System.IO.File]::ReadAllBytes($Path)
+    $bytes = [System.IO.File]::ReadAllBytes((Get-FullPath $Path))
     $pe = [System.BitConverter]::ToInt32($bytes, 0x3C)
     if ([System.Text.Encoding]::ASCII.GetString($bytes, $pe, 4) -ne "PE`0`0") { return 'not a PE file' }
     switch ([System.BitConverter]::ToUInt16($bytes, $pe + 4)) {

@@ -3,8 +3,8 @@
 # the runners' usual 1024x768 where the display offers a larger mode, so that the window fits at
 # 144 and 192 DPI and those steps of the DPI test run instead of skipping.
 # Never fails the job: it logs what it found and what it got.
-. "$PSScriptRoot/Common.ps1"
 $ErrorActionPreference = 'Continue'
+. "$PSScriptRoot/Common.ps1"
 
 $before = Get-ScreenText
 Write-Host "before: $before"
@@ -20,7 +20,7 @@ if ($w -ge 1920 -and $h -ge 1080) {
     $modes = @{}
     $dm = New-Object CiDesktop+DEVMODE
     $dm.dmSize = [System.Runtime.InteropServices.Marshal]::SizeOf([type][CiDesktop+DEVMODE])
-    for ($i = 0; [CiDesktop]::EnumDisplaySettings($null, $i, [ref]$dm); $i++) {
+    for ($i = 0; [CiDesktop]::EnumDisplaySettings([NullString]::Value, $i, [ref]$dm); $i++) {
         $modes["$($dm.dmPelsWidth)x$($dm.dmPelsHeight)"] = $true
     }
     Write-Host "modes offered: $(($modes.Keys | Sort-Object { [int]($_ -split 'x')[0] }, { [int]($_ -split 'x')[1] }) -join ', ')"

@@ -7,8 +7,8 @@ param(
     [Parameter(Mandatory = $true)][string]$Results,
     [Parameter(Mandatory = $true)][string]$Title
 )
-. "$PSScriptRoot/Common.ps1"
 $ErrorActionPreference = 'Continue'
+. "$PSScriptRoot/Common.ps1"
 
 function Limit([string]$Text) {
     $one = ($Text -replace '\s+', ' ').Trim()
@@ -55,7 +55,7 @@ if ($screens) { $md += '', 'Screen as the window tests saw it:', ''; $md += ($sc
 if ($skips -or $steps) {
     $md += '', "**Skipped: $($skips.Count) test(s), $($steps.Count) test(s) with skipped DPI steps** (not passes):", ''
     $md += ($skips + $steps | ForEach-Object { "- $_" })
-    foreach ($s in $skips + $steps) { Write-Host "::warning title=Skipped on $Title::$s" }
+    foreach ($s in $skips + $steps) { Write-Host "::warning title=Skipped on ${Title}::$s" }
 } elseif ($reports.Count) {
     $md += '', 'Nothing skipped.'
 }
