@@ -27,7 +27,9 @@ foreach ($report in $reports) {
     $rows += "| $($report.BaseName) | $($cases.Count) | $($failed.Count) | $($skipped.Count) |"
     foreach ($case in $skipped) {
         $node = $case.SelectSingleNode('skipped')
-        $why = if ($node) { Limit ($node.GetAttribute('message') + ' ' + $node.InnerText) } else { '' }
+        $why = ''
+        if ($node) { $why = $node.InnerText; if (-not $why) { $why = $node.GetAttribute('message') } }
+        $why = Limit $why
         $skips += "$($report.BaseName): $($case.GetAttribute('classname')).$($case.GetAttribute('name')) - $why"
     }
     # skipped_dpi as a <property> (GoogleTest 1.11 and later) or as an attribute (older).
