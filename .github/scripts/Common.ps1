@@ -10,7 +10,7 @@ public static class CiDesktop {
     [StructLayout(LayoutKind.Sequential, CharSet = CharSet.Unicode)]
     public struct DEVMODE {
         [MarshalAs(UnmanagedType.ByValTStr, SizeConst = 32)] public string dmDeviceName;
-        public short dmSpecVersion, dmDriverVersion, dmSize, dmDriverExtra;
+        public short dmVersion, dmDriverVersion, dmSize, dmDriverExtra;
         public int dmFields, dmPositionX, dmPositionY, dmDisplayOrientation, dmDisplayFixedOutput;
         public short dmColor, dmDuplex, dmYResolution, dmTTOption, dmCollate;
         [MarshalAs(UnmanagedType.ByValTStr, SizeConst = 32)] public string dmFormName;
