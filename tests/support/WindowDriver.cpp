@@ -1,7 +1,6 @@
 #include "WindowDriver.h"
 
 #include <commctrl.h>
-#include <winternl.h>
 
 #include <vector>
 
@@ -132,20 +131,13 @@ std::pair<DWORD, DWORD> GuiObjects() {
     EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&windows));
     const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     if (gdi != 0) return {gdi, windows};
-    // Wine keeps the GDI handle table where the PEB points, as Windows once did.
-    struct GdiRow {  // GDI_HANDLE_ENTRY, x64
-        UINT64 object;
-        USHORT processId, count, upper, type;
-        UINT64 user;
-    };
-    PROCESS_BASIC_INFORMATION basic{};
-    NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic,
-                              nullptr);
-    const auto* table = *reinterpret_cast<const GdiRow* const*>(
-        reinterpret_cast<const BYTE*>(basic.PebBaseAddress) + 0xF8);
-    DWORD rows = 0;
-    for (size_t i = 0; table && i < 0x10000; ++i) rows += table[i].type != 0;
-    return {rows, windows};
+    // Wine takes a handle's index alone (a zero high word) for the handle, so each index in use
+    // answers. Its table in the PEB would do for 64-bit processes only: 32-bit Wine 8 leaves the
+    // PEB's pointer empty.
+    DWORD objects = 0;
+    for (UINT_PTR index = 1; index < 0x10000; ++index)
+        objects += GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0;
+    return {objects, windows};
 }
 
 bool UnderWine() {
