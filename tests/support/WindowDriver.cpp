@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "EditText.h"
@@ -11,10 +13,53 @@ namespace {
 
 Form1* g_form = nullptr;
 
+void AltKey(DWORD flags) {
+    INPUT alt{};
+    alt.type = INPUT_KEYBOARD;
+    alt.ki.wVk = VK_MENU;
+    alt.ki.dwFlags = flags;
+    SendInput(1, &alt, sizeof alt);
+}
+
+// Where another program holds the foreground (the console on a CI runner), Windows may refuse
+// SetForegroundWindow; then the usual ways round it: share the foreground thread's input state,
+// or hold Alt, which lifts the foreground lock (its release reaches us alone and opens no menu).
+bool BringToFront(HWND hwnd) {
+    for (int attempt = 0; attempt < 3 && GetForegroundWindow() != hwnd; ++attempt) {
+        const DWORD self = GetCurrentThreadId();
+        const DWORD front = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+        const bool attached =
+            attempt == 1 && front && front != self && AttachThreadInput(self, front, TRUE);
+        if (attempt == 2) AltKey(0);
+        SetForegroundWindow(hwnd);
+        BringWindowToTop(hwnd);
+        if (attempt == 2) AltKey(KEYEVENTF_KEYUP);
+        if (attached) AttachThreadInput(self, front, FALSE);
+        Pump();
+    }
+    return GetForegroundWindow() == hwnd;
+}
+
+// Input the system refuses, or sends to another window, is lost without a word: fail instead.
 void Send(std::vector<INPUT> inputs) {
-    SetForegroundWindow(Form().Hwnd());
-    Pump();
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    const HWND form = Form().Hwnd();
+    const HWND focus = GetFocus();
+    if (!BringToFront(form)) {
+        char name[64] = "none";
+        GetClassNameA(GetForegroundWindow(), name, 64);
+        throw std::runtime_error(
+            "input not sent: the window could not be brought to the foreground (it stays with a "
+            "window of class " + std::string(name) + "), so the system would drop the input");
+    }
+    if (focus && IsChild(form, focus) && GetFocus() != focus) SetFocus(focus);
+    if (focus && IsChild(form, focus) && GetFocus() != focus)
+        throw std::runtime_error("input not sent: the focus could not be put back where the test "
+                                 "set it");
+    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    if (sent != inputs.size())
+        throw std::runtime_error("input not sent: SendInput took " + std::to_string(sent) +
+                                 " of " + std::to_string(inputs.size()) +
+                                 " inputs (error " + std::to_string(GetLastError()) + ")");
     Pump();
 }
 
