@@ -2,12 +2,9 @@
 
 namespace {
 
-// Calls newer than Windows 7 are looked up at run time, so the program still starts there.
 template <class Function>
 Function User32Function(const char* name) {
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    const FARPROC address = user32 ? GetProcAddress(user32, name) : nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(NewerUser32Call(name)));
 }
 
 UINT SystemDpi() {

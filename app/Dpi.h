@@ -7,6 +7,10 @@ inline int TwipsToPixels(int twips, UINT dpi) {
     return MulDiv(twips, static_cast<int>(dpi), 1440);
 }
 
+// A user32 call newer than Windows 7, looked up at run time so the program still starts there;
+// nullptr where it is missing.
+FARPROC NewerUser32Call(const char* name);
+
 // Each of these uses the Windows 10 per-monitor call where it exists and falls
 // back to the system DPI on Windows 7 and 8.
 

@@ -123,6 +123,15 @@ TEST(Window, CaptionStylesAndLayoutAtTheStartingDpi) {
     const UINT dpi = DpiOfWindow(Form().Hwnd());
     std::printf("starting at %u DPI\n", dpi);
     ExpectLayout(dpi);
+    // Also where the per-DPI call is missing (app_tests_win7), the buttons start in the
+    // system's message font.
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    const LOGFONTW font = FontOf(Form().Command1());
+    EXPECT_EQ(std::make_tuple(std::wstring(font.lfFaceName), font.lfHeight),
+              std::make_tuple(std::wstring(metrics.lfMessageFont.lfFaceName),
+                              metrics.lfMessageFont.lfHeight));
 }
 
 // Wine never sends WM_DPICHANGED; Windows does when the window moves between monitors.
