@@ -208,6 +208,23 @@ TEST(Keyboard, TabFollowsTheTabOrder) {
     }
 }
 
+// Switching to another program and back leaves the focus where it was, so typing goes on there.
+TEST(Keyboard, TheFocusComesBackAfterAnotherWindowWasActive) {
+    const HWND other = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
+                                       100, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(other);
+    for (HWND control : {Form().Text1(), Form().Command2()}) {
+        SetFocus(control);
+        for (HWND window : {other, Form().Hwnd()}) {
+            SetForegroundWindow(window);
+            Pump();
+            ASSERT_EQ(GetForegroundWindow(), window);
+        }
+        EXPECT_EQ(GetFocus(), control) << (control == Form().Text1() ? "Text1" : "Command2");
+    }
+    DestroyWindow(other);
+}
+
 TEST(Keyboard, EnterAndEscPressNoButtonAndCloseNothing) {
     const struct {
         HWND focus;
