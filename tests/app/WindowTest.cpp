@@ -98,16 +98,6 @@ LRESULT CALLBACK RecordChars(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-// What Windows sends when the window moves to a monitor of another DPI.
-void MoveToDpi(UINT dpi) {
-    RECT window;
-    GetWindowRect(Form().Hwnd(), &window);
-    RECT suggested{window.left, window.top, window.left + 500, window.top + 400};
-    SendMessageW(Form().Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                 reinterpret_cast<LPARAM>(&suggested));
-    Pump();
-}
-
 }  // namespace
 
 TEST(Window, CaptionStylesAndLayoutAtTheStartingDpi) {

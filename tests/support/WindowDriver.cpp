@@ -21,25 +21,6 @@ void AltKey(DWORD flags) {
     SendInput(1, &alt, sizeof alt);
 }
 
-// Where another program holds the foreground (the console on a CI runner), Windows may refuse
-// SetForegroundWindow; then the usual ways round it: share the foreground thread's input state,
-// or hold Alt, which lifts the foreground lock (its release reaches us alone and opens no menu).
-bool BringToFront(HWND hwnd) {
-    for (int attempt = 0; attempt < 3 && GetForegroundWindow() != hwnd; ++attempt) {
-        const DWORD self = GetCurrentThreadId();
-        const DWORD front = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
-        const bool attached =
-            attempt == 1 && front && front != self && AttachThreadInput(self, front, TRUE);
-        if (attempt == 2) AltKey(0);
-        SetForegroundWindow(hwnd);
-        BringWindowToTop(hwnd);
-        if (attempt == 2) AltKey(KEYEVENTF_KEYUP);
-        if (attached) AttachThreadInput(self, front, FALSE);
-        Pump();
-    }
-    return GetForegroundWindow() == hwnd;
-}
-
 // Input the system refuses, or sends to another window, is lost without a word: fail instead.
 void Send(std::vector<INPUT> inputs) {
     const HWND form = Form().Hwnd();
@@ -74,6 +55,25 @@ BOOL CALLBACK CountWindow(HWND hwnd, LPARAM count) {
 }
 
 }  // namespace
+
+// Where another program holds the foreground (the console on a CI runner), Windows may refuse
+// SetForegroundWindow; then the usual ways round it: share the foreground thread's input state,
+// or hold Alt, which lifts the foreground lock (its release reaches us alone and opens no menu).
+bool BringToFront(HWND hwnd) {
+    for (int attempt = 0; attempt < 3 && GetForegroundWindow() != hwnd; ++attempt) {
+        const DWORD self = GetCurrentThreadId();
+        const DWORD front = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+        const bool attached =
+            attempt == 1 && front && front != self && AttachThreadInput(self, front, TRUE);
+        if (attempt == 2) AltKey(0);
+        SetForegroundWindow(hwnd);
+        BringWindowToTop(hwnd);
+        if (attempt == 2) AltKey(KEYEVENTF_KEYUP);
+        if (attached) AttachThreadInput(self, front, FALSE);
+        Pump();
+    }
+    return GetForegroundWindow() == hwnd;
+}
 
 const Button kButtons[2] = {{"去空行", &Form1::Command1, RemoveBlankLines, false},
                             {"加空行", &Form1::Command2, AddBlankLines, true}};
@@ -165,6 +165,15 @@ void MouseTo(HWND window, POINT client, DWORD buttons) {
         if (buttons & flag) clicks.push_back(input);
     }
     if (!clicks.empty()) Send(clicks);
+}
+
+void MoveToDpi(UINT dpi) {
+    RECT window;
+    GetWindowRect(Form().Hwnd(), &window);
+    RECT suggested{window.left, window.top, window.left + 500, window.top + 400};
+    SendMessageW(Form().Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    Pump();
 }
 
 POINT Centre(const RECT& rect) {

@@ -14,6 +14,8 @@
 // Creates the window, shown and in the foreground; the driver's functions act on it.
 bool StartForm(Form1& form);
 Form1& Form();
+// False where Windows keeps the foreground with another program.
+bool BringToFront(HWND hwnd);
 // Delivers everything queued, through the same dialog-style handling as the program's loop.
 void Pump();
 
@@ -31,6 +33,8 @@ void SetText1(std::u16string_view text);  // WM_SETTEXT: the edit's length limit
 std::pair<DWORD, DWORD> Selection();
 void Select(DWORD start, DWORD end);
 void Click(HWND button);  // BM_CLICK: the press runs before this returns
+// What Windows sends when the window moves to a monitor of another DPI.
+void MoveToDpi(UINT dpi);
 
 // Real input (SendInput), with the window brought to the foreground first.
 void Keys(std::initializer_list<WORD> chord);  // down in order, up in reverse order
