@@ -43,8 +43,8 @@ bool SavePicture(const std::string& path) {
                                   r.top, SRCCOPY);
     GdiFlush();
     if (FILE* out = saved ? std::fopen(path.c_str(), "wb") : nullptr) {
-        saved = std::fwrite(&file, sizeof file, 1, out) && std::fwrite(&header, sizeof header, 1, out) &&
-                std::fwrite(bits, size, 1, out);
+        saved = std::fwrite(&file, sizeof file, 1, out) &&
+                std::fwrite(&header, sizeof header, 1, out) && std::fwrite(bits, size, 1, out);
         saved = std::fclose(out) == 0 && saved;
     } else {
         saved = false;
@@ -70,7 +70,8 @@ int SavePictures(const std::string& dir) {
     MoveToDpi(144);
     saved = SavePicture(dir + "/4-144dpi.bmp") && saved;
     if (UnderWine())
-        std::printf("(under Wine a lone LF, as the remove button leaves them, breaks the line: "
-                    "2-remove shows the blank lines as before)\n");
+        std::printf(
+            "(under Wine a lone LF, as the remove button leaves them, breaks the line: "
+            "2-remove shows the blank lines as before)\n");
     return saved ? 0 : 1;
 }

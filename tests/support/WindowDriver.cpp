@@ -29,18 +29,18 @@ void Send(std::vector<INPUT> inputs) {
         char name[64] = "none";
         GetClassNameA(GetForegroundWindow(), name, 64);
         throw std::runtime_error(
-            "input not sent: the window could not be brought to the foreground (it stays with a "
-            "window of class " + std::string(name) + "), so the system would drop the input");
+            "input not sent: the window could not be brought to the "
+            "foreground, which stays with a window of class " +
+            std::string(name) + "; the system would drop the input");
     }
     if (focus && IsChild(form, focus) && GetFocus() != focus) SetFocus(focus);
     if (focus && IsChild(form, focus) && GetFocus() != focus)
-        throw std::runtime_error("input not sent: the focus could not be put back where the test "
-                                 "set it");
+        throw std::runtime_error("input not sent: the focus is not where the test put it");
     const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     if (sent != inputs.size())
-        throw std::runtime_error("input not sent: SendInput took " + std::to_string(sent) +
-                                 " of " + std::to_string(inputs.size()) +
-                                 " inputs (error " + std::to_string(GetLastError()) + ")");
+        throw std::runtime_error("input not sent: SendInput took " + std::to_string(sent) + " of " +
+                                 std::to_string(inputs.size()) + " inputs (error " +
+                                 std::to_string(GetLastError()) + ")");
     Pump();
 }
 
