@@ -5,14 +5,22 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__) || defined(_M_X64)
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #define BLANKLINES_SSE2 1
+#define BLANKLINES_TARGET_SSE2
+#include <emmintrin.h>
+#elif defined(__i386__) && (defined(__GNUC__) || defined(__clang__))
+// 32-bit x86 built for processors without SSE2 (32-bit Windows 7 runs on
+// them): the SSE2 path is compiled for it alone and chosen at run time.
+#define BLANKLINES_SSE2 1
+#define BLANKLINES_SSE2_AT_RUN_TIME 1
+#define BLANKLINES_TARGET_SSE2 __attribute__((target("sse2")))
 #include <emmintrin.h>
 #endif
 
 // The AVX2 path needs per-function target attributes, which MSVC lacks; MSVC
 // builds keep the SSE2 path.
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
 #define BLANKLINES_AVX2 1
 #include <immintrin.h>
 #endif
@@ -54,7 +62,8 @@ struct Masks {
 
 // Block classifies 64 units and copies them to dst, Copy copies 64 units,
 // FillLF writes at least `count` (at most 32) LFs. Three versions: portable,
-// SSE2 (every x86-64) and AVX2 (chosen at run time).
+// SSE2 (every x86-64, chosen at run time on 32-bit x86) and AVX2 (chosen at
+// run time).
 struct Portable {
     template <bool kSpaces>
     static Masks Block(const char16_t* src, char16_t* dst) {
@@ -80,7 +89,7 @@ struct Portable {
 #if BLANKLINES_SSE2
 struct Sse2 {
     template <bool kSpaces>
-    static Masks Block(const char16_t* src, char16_t* dst) {
+    BLANKLINES_TARGET_SSE2 static Masks Block(const char16_t* src, char16_t* dst) {
         const __m128i cr = _mm_set1_epi8(static_cast<char>(kCR));
         const __m128i lf = _mm_set1_epi8(static_cast<char>(kLF));
         const __m128i space = _mm_set1_epi8(static_cast<char>(kSpace));
@@ -105,13 +114,13 @@ struct Sse2 {
         return m;
     }
 
-    static void Copy(char16_t* dst, const char16_t* src) {
+    BLANKLINES_TARGET_SSE2 static void Copy(char16_t* dst, const char16_t* src) {
         for (unsigned i = 0; i < kBlock; i += 8)
             _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
     }
 
-    static void FillLF(char16_t* dst, ptrdiff_t count) {
+    BLANKLINES_TARGET_SSE2 static void FillLF(char16_t* dst, ptrdiff_t count) {
         const __m128i lf = _mm_set1_epi16(static_cast<short>(kLF));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), lf);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 8), lf);
@@ -169,6 +178,15 @@ struct Avx2 {
 };
 #endif
 
+// The builtin, unlike _mm_prefetch, needs no SSE in the generic code; in an
+// i686 function without SSE it compiles to nothing, and there is no prefetch
+// instruction to use anyway.
+#if defined(__GNUC__) || defined(__clang__)
+#define BLANKLINES_PREFETCH(p) __builtin_prefetch(p, 0, 3)
+#elif BLANKLINES_SSE2
+#define BLANKLINES_PREFETCH(p) _mm_prefetch(p, _MM_HINT_T0)
+#endif
+
 // Runs fn(bs, src) over the blocks of s[from, n] (block starts from, from + 64,
 // ... while at most n; src holds the block and 64 units after it) until fn
 // returns false. The last blocks come from a zero-padded copy: a zero unit is
@@ -177,13 +195,13 @@ template <class Fn>
 BLANKLINES_INLINE size_t ForEachBlock(const char16_t* s, size_t n, size_t from, Fn fn) {
     size_t bs = from;
     for (; n - bs >= kReach; bs += kBlock) {
-#if BLANKLINES_SSE2
+#if defined(BLANKLINES_PREFETCH)
         // Two pages ahead (the hardware prefetchers stop at page edges), as
         // an integer address since the text may end before it. Worth a few
         // percent on a large text that is not in cache.
         uintptr_t ahead = reinterpret_cast<uintptr_t>(s + bs) + 8192;
-        _mm_prefetch(reinterpret_cast<const char*>(ahead), _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(ahead + 64), _MM_HINT_T0);
+        BLANKLINES_PREFETCH(reinterpret_cast<const char*>(ahead));
+        BLANKLINES_PREFETCH(reinterpret_cast<const char*>(ahead + 64));
 #endif
         if (!fn(bs, s + bs)) return bs;
     }
@@ -331,11 +349,19 @@ size_t AddPortable(const char16_t* s, size_t n, char16_t* out, size_t capacity, 
     return AddBlocks<Portable>(s, n, out, capacity, st);
 }
 
+#if BLANKLINES_SSE2_AT_RUN_TIME
+// flatten: as for AVX2 below.
+#define BLANKLINES_SSE2_OUTER BLANKLINES_TARGET_SSE2 __attribute__((flatten))
+#else
+#define BLANKLINES_SSE2_OUTER
+#endif
+
 #if BLANKLINES_SSE2
-size_t RemoveSse2(const char16_t* s, size_t n, char16_t* out) {
+BLANKLINES_SSE2_OUTER size_t RemoveSse2(const char16_t* s, size_t n, char16_t* out) {
     return RemoveBlocks<Sse2>(s, n, out);
 }
-size_t AddSse2(const char16_t* s, size_t n, char16_t* out, size_t capacity, AddState& st) {
+BLANKLINES_SSE2_OUTER size_t AddSse2(const char16_t* s, size_t n, char16_t* out,
+                                     size_t capacity, AddState& st) {
     return AddBlocks<Sse2>(s, n, out, capacity, st);
 }
 #endif
@@ -353,6 +379,13 @@ BLANKLINES_TARGET_AVX2 __attribute__((flatten)) size_t AddAvx2(const char16_t* s
     return AddBlocks<Avx2>(s, n, out, capacity, st);
 }
 
+#if BLANKLINES_SSE2_AT_RUN_TIME
+bool HasSse2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("sse2");
+}
+#endif
+
 bool HasAvx2() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi");
@@ -364,8 +397,9 @@ struct Engine {
     AddFn add;
 };
 
-// A build with BLANKLINES_PATH=1 (portable) or 2 (SSE2) pins that path, so
-// that its tests can run on a machine with AVX2.
+// A build with BLANKLINES_PATH=1 (portable) or 2 (SSE2, without asking the
+// processor on 32-bit x86) pins that path, so that its tests can run on a
+// machine with AVX2.
 Engine PickEngine() {
     [[maybe_unused]] const Engine portable{RemovePortable, AddPortable};
 #if BLANKLINES_SSE2
@@ -373,10 +407,15 @@ Engine PickEngine() {
 #else
     const Engine sse2 = portable;
 #endif
-#if BLANKLINES_AVX2
-    [[maybe_unused]] const Engine best = HasAvx2() ? Engine{RemoveAvx2, AddAvx2} : sse2;
+#if BLANKLINES_SSE2_AT_RUN_TIME
+    [[maybe_unused]] const Engine base = HasSse2() ? sse2 : portable;
 #else
-    [[maybe_unused]] const Engine best = sse2;
+    [[maybe_unused]] const Engine base = sse2;
+#endif
+#if BLANKLINES_AVX2
+    [[maybe_unused]] const Engine best = HasAvx2() ? Engine{RemoveAvx2, AddAvx2} : base;
+#else
+    [[maybe_unused]] const Engine best = base;
 #endif
 #if BLANKLINES_PATH == 1
     return portable;
