@@ -360,8 +360,8 @@ size_t AddPortable(const char16_t* s, size_t n, char16_t* out, size_t capacity, 
 BLANKLINES_SSE2_OUTER size_t RemoveSse2(const char16_t* s, size_t n, char16_t* out) {
     return RemoveBlocks<Sse2>(s, n, out);
 }
-BLANKLINES_SSE2_OUTER size_t AddSse2(const char16_t* s, size_t n, char16_t* out,
-                                     size_t capacity, AddState& st) {
+BLANKLINES_SSE2_OUTER size_t AddSse2(const char16_t* s, size_t n, char16_t* out, size_t capacity,
+                                     AddState& st) {
     return AddBlocks<Sse2>(s, n, out, capacity, st);
 }
 #endif

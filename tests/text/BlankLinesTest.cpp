@@ -73,13 +73,20 @@ TEST(RemoveBlankLines, LongRunsAreExact) {
               u"x\n\r\ny" + spaces);
 }
 
-// Random texts from an alphabet biased to what both operations react to. A
-// quarter are long enough to span several of the engine's 64-unit blocks, and
-// now and then a long run of spaces or breaks crosses a block edge.
+// Random texts from an alphabet biased to what both operations react to, and to
+// what a careless compare would take for it. A quarter are long enough to span
+// several of the engine's 64-unit blocks, and now and then a long run of spaces
+// or breaks crosses a block edge.
 std::u16string RandomText(std::mt19937_64& rng) {
     static const std::u16string_view kPieces[] = {
         u" ",  u"    ", u"\r", u"\n",     u"\r\n",   u"\r\n\r\n\r\n", u" \r\n",
         u"\t", u"a",    u"Z",  u"\u3000", u"\u00A0", u"\u4E2D",       u"\xD83D"};
+    // Units with a low or high byte of CR, LF or space are ordinary characters: 不 上 “ ” — …
+    // are everywhere in real text, and 不上 or U+0D0A U+0A0D read as a break to a half-unit
+    // compare.
+    static const std::u16string_view kLookalikes[] = {
+        u"\u4E0D", u"\u4E0A", u"\u4E20", u"\u0D0A", u"\u0A0D", u"\u200D",    u"\uFF0D",
+        u"\u2020", u"\u0D20", u"\u0A20", u"跟不上", u"“不”…",  u"“no” — ok…"};
     auto upTo = [&rng](size_t most) { return std::uniform_int_distribution<size_t>(0, most)(rng); };
     std::u16string text;
     const size_t length = rng() % 4 == 0 ? upTo(400) : upTo(60);
@@ -89,7 +96,8 @@ std::u16string RandomText(std::mt19937_64& rng) {
             for (size_t run = 1 + upTo(140); run > 0; --run) text += unit;
             continue;
         }
-        text += kPieces[rng() % std::size(kPieces)];
+        text += rng() % 3 ? kPieces[rng() % std::size(kPieces)]
+                          : kLookalikes[rng() % std::size(kLookalikes)];
     }
     return text;
 }
