@@ -75,6 +75,14 @@ TEST(RemoveBlankLines, LongRunsAreExact) {
     EXPECT_EQ(RemoveBlankLines(u"\r\n" + spaces + u"\r\n"), u"\n\r\n");
 }
 
+// A view that ends in " \r" a block in, where the text goes on with LF, holds no break.
+TEST(BothOperations, ReadNothingPastTheView) {
+    const std::u16string text = std::u16string(62, u'x') + u" \r\n";
+    const std::u16string_view view = std::u16string_view(text).substr(0, 64);
+    EXPECT_EQ(RemoveBlankLines(view), view);
+    EXPECT_EQ(AddBlankLines(view), view);
+}
+
 // Random texts from an alphabet biased to what both operations react to, and to
 // what a careless compare would take for it. A quarter are long enough to span
 // several of the engine's 64-unit blocks, and now and then a long run of spaces,
