@@ -1,5 +1,5 @@
-# Has the window test program save pictures of the real window (app_tests.exe --pictures DIR:
-# 1-start, 2-remove, 3-add, 4-144dpi as BMP) and converts them to PNG in -Out.
+# Has window_pictures save pictures of the real window (window_pictures.exe DIR: 1-start,
+# 2-remove, 3-add, 4-144dpi as BMP) and converts them to PNG in -Out.
 # Fails when the program says it could not, or leaves no picture.
 param(
     [Parameter(Mandatory = $true)][string]$Exe,
@@ -10,7 +10,7 @@ param(
 $Out = (New-Item -ItemType Directory -Force $Out).FullName
 $bmp = (New-Item -ItemType Directory -Force (Join-Path $env:RUNNER_TEMP 'pictures-bmp')).FullName
 Hide-OtherWindows
-$code = Invoke-Program (Resolve-Path -LiteralPath $Exe).Path @('--pictures', $bmp) "$Out\pictures.log" 5
+$code = Invoke-Program (Resolve-Path -LiteralPath $Exe).Path @($bmp) "$Out\pictures.log" 5
 
 $count = 0
 foreach ($file in Get-ChildItem -LiteralPath $bmp -Filter *.bmp) {
@@ -24,5 +24,5 @@ foreach ($file in Get-ChildItem -LiteralPath $bmp -Filter *.bmp) {
         $image.Dispose()
     }
 }
-if ($code -ne 0) { Write-Host "::error::$(Split-Path -Leaf $Exe) --pictures: exit code $code"; exit 1 }
+if ($code -ne 0) { Write-Host "::error::$(Split-Path -Leaf $Exe): exit code $code"; exit 1 }
 if (-not $count) { Write-Host "::error::no pictures in $bmp"; exit 1 }

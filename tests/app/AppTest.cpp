@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <new>
-#include <string>
 
 #include "WindowDriver.h"
 
@@ -39,6 +38,5 @@ int main(int argc, char** argv) {
     Form1 form(calls);
     if (!StartForm(form)) return 2;
     g_focusAtStart = GetFocus();
-    if (argc == 3 && std::string(argv[1]) == "--pictures") return SavePictures(argv[2]);
     return RUN_ALL_TESTS();
 }

@@ -12,7 +12,3 @@ extern std::vector<ShellCall> g_shellCalls;
 extern bool g_failTransforms;  // the transformations throw std::bad_alloc while set
 
 extern HWND g_focusAtStart;
-
-// app_tests --pictures DIR: the window on screen with a sample text, before and after each
-// button and at 144 DPI, as BMP files for people to look at.
-int SavePictures(const std::string& dir);

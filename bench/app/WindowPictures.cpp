@@ -1,9 +1,12 @@
+// window_pictures DIR: the window on screen with a sample text, before and after each button
+// and at 144 DPI, as BMP files for people to look at (CI keeps those from real Windows).
+// Exits 1 if a picture could not be saved.
+
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
-#include "AppTest.h"
 #include "WindowDriver.h"
 
 namespace {
@@ -59,7 +62,14 @@ bool SavePicture(const std::string& path) {
 
 }  // namespace
 
-int SavePictures(const std::string& dir) {
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: window_pictures DIR\n");
+        return 2;
+    }
+    Form1 form;
+    if (!StartForm(form)) return 2;
+    const std::string dir = argv[1];
     CreateDirectoryA(dir.c_str(), nullptr);
     SetText1(kSample);
     bool saved = SavePicture(dir + "/1-start.bmp");
