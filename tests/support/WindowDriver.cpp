@@ -33,8 +33,9 @@ void Send(std::vector<INPUT> inputs) {
             "foreground, which stays with a window of class " +
             std::string(name) + "; the system would drop the input");
     }
-    if (focus && IsChild(form, focus) && GetFocus() != focus) SetFocus(focus);
-    if (focus && IsChild(form, focus) && GetFocus() != focus)
+    const bool ours = focus && IsChild(form, focus);
+    if (ours && GetFocus() != focus) SetFocus(focus);  // activation may have moved it
+    if (ours && GetFocus() != focus)
         throw std::runtime_error("input not sent: the focus is not where the test put it");
     const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     if (sent != inputs.size())
