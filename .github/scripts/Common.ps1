@@ -1,6 +1,15 @@
 # Shared by the Windows CI steps (Windows PowerShell 5.1, `shell: powershell`). ASCII only:
 # Windows PowerShell reads a script without a byte order mark in the ANSI code page.
 
+# The programs and GoogleTest print UTF-8, and the runner reads the log as UTF-8; Windows
+# PowerShell would write it in the console's OEM code page, where Chinese becomes '?'.
+try {
+    [Console]::OutputEncoding = New-Object System.Text.UTF8Encoding $false
+    $OutputEncoding = [Console]::OutputEncoding
+} catch {
+    Write-Host "::warning::the log stays in code page $([Console]::OutputEncoding.CodePage): $($_.Exception.Message)"
+}
+
 Add-Type -AssemblyName System.Drawing
 Add-Type -AssemblyName System.Windows.Forms
 Add-Type -TypeDefinition @'
@@ -46,9 +55,27 @@ function Get-ScreenText {
     "screen ${w}x${h} (virtual ${vw}x${vh}) at $([CiDesktop]::Dpi()) DPI"
 }
 
+# A failed COM call (a desktop without its shell yet) must not stop the tests that follow.
 function Hide-OtherWindows {
-    (New-Object -ComObject Shell.Application).MinimizeAll()
-    Start-Sleep -Milliseconds 500
+    try {
+        (New-Object -ComObject Shell.Application -ErrorAction Stop).MinimizeAll()
+        Start-Sleep -Milliseconds 500
+    } catch {
+        Write-Host "::warning::could not minimise the other windows: $($_.Exception.Message)"
+    }
+}
+
+# The test programs every Windows job must run (tests/required-programs.txt): Name, Minutes
+# (the most it may take) and Kind (text or window).
+function Read-RequiredPrograms([string]$Path) {
+    foreach ($line in Get-Content -LiteralPath $Path -Encoding UTF8) {
+        $fields = @(($line -replace '#.*$', '').Trim() -split '\s+' | Where-Object { $_ })
+        if (-not $fields) { continue }
+        if ($fields.Count -ne 3 -or $fields[1] -notmatch '^\d+$' -or $fields[2] -notin 'text', 'window') {
+            throw "${Path}: want 'name minutes text|window', got '$line'"
+        }
+        [pscustomobject]@{ Name = $fields[0]; Minutes = [int]$fields[1]; Kind = $fields[2] }
+    }
 }
 
 # A path for .NET, whose current directory need not be PowerShell's.
@@ -86,7 +113,10 @@ function Add-Summary([string]$Markdown) {
 # or 'timeout' after taking a screenshot of what was on screen and ending the program.
 function Invoke-Program([string]$Exe, [string[]]$Arguments, [string]$Log, [int]$Minutes) {
     $err = "$Log.stderr"
-    $p = Start-Process -FilePath $Exe -ArgumentList $Arguments -WorkingDirectory (Split-Path -Parent $Exe) `
+    # Start-Process joins the arguments with spaces as they are: each is quoted here (a path
+    # may hold spaces), with backslashes before a quote or the end doubled as Windows expects.
+    $quoted = @($Arguments | ForEach-Object { '"' + ($_ -replace '(\\*)"', '$1$1\"' -replace '(\\+)$', '$1$1') + '"' })
+    $p = Start-Process -FilePath $Exe -ArgumentList $quoted -WorkingDirectory (Split-Path -Parent $Exe) `
         -NoNewWindow -PassThru -RedirectStandardOutput $Log -RedirectStandardError $err
     $null = $p.Handle  # keeps the exit code readable after the process ends
     if ($p.WaitForExit($Minutes * 60000)) {

@@ -8,7 +8,7 @@ $ErrorActionPreference = 'Continue'
 
 $before = Get-ScreenText
 Write-Host "before: $before"
-try { Hide-OtherWindows } catch { Write-Host "::warning::could not minimise the other windows: $_" }
+Hide-OtherWindows
 
 $wanted = @('2560x1600', '2560x1440', '1920x1200', '1920x1080', '1680x1050', '1600x1200',
             '1600x900', '1440x900', '1280x1024')
@@ -52,7 +52,7 @@ if ($w -ge 1920 -and $h -ge 1080) {
     }
     if ($done) { Start-Sleep -Seconds 2 } else { Write-Host "::warning::the screen stays at ${w}x${h}" }
 }
-try { Hide-OtherWindows } catch { }
+Hide-OtherWindows
 
 $after = Get-ScreenText
 Write-Host "after: $after"

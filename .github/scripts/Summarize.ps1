@@ -1,8 +1,9 @@
 # Writes the test results to the job summary ($GITHUB_STEP_SUMMARY) from the GoogleTest XML
 # reports in -Results: per program the tests run, failed and skipped, then every skipped test
 # with its reason and every skipped DPI step (property skipped_dpi), each also as a warning on
-# the run's page, so that a skip is seen and not taken for a pass. Screen sizes the window
-# tests printed ("screen WxH") come from the logs. Never fails the job.
+# the run's page, so that a skip is seen and not taken for a pass. The screen size the window
+# tests saw comes from their XML (property screen; the MSYS2 job keeps no logs) and from the
+# logs ("screen WxH"). Never fails the job.
 param(
     [Parameter(Mandatory = $true)][string]$Results,
     [Parameter(Mandatory = $true)][string]$Title
@@ -38,6 +39,10 @@ foreach ($report in $reports) {
         $value = $node.GetAttribute('skipped_dpi')
         if (-not $value) { $value = $node.SelectSingleNode("property[@name='skipped_dpi']").GetAttribute('value') }
         $steps += "$($report.BaseName): $($owner.GetAttribute('classname')).$($owner.GetAttribute('name')) - DPI steps skipped: $(Limit $value)"
+    }
+    foreach ($node in @($xml.SelectNodes("//property[@name='screen'] | //testcase[@screen]"))) {
+        $value = if ($node.LocalName -eq 'property') { $node.GetAttribute('value') } else { $node.GetAttribute('screen') }
+        $screens += "$($report.BaseName): screen $value"
     }
 }
 foreach ($log in @(Get-ChildItem -LiteralPath $Results -Filter *.log -ErrorAction SilentlyContinue)) {
