@@ -218,6 +218,18 @@ class Manifest(unittest.TestCase):
         self.assertEqual(int(re.search(r"-StepMinutes (\d+)", step).group(1)), timeout)
         self.assertLessEqual(sum(minutes for _, minutes, _ in PROGRAMS) + 3, timeout)
 
+    def test_the_gate_reads_every_windows_job(self):
+        """The release step names the windows-tests matrix again; an image added to the matrix
+        and not there would release without its results being read."""
+        workflow = (ROOT / ".github/workflows/ci.yml").read_text(encoding="utf-8")
+        images = re.search(r"^\s+windows: \[(.*)\]$", workflow, re.M).group(1).split(", ")
+        arches = re.search(r"^\s+arch: \[(.*)\]$", workflow, re.M).group(1).split(", ")
+        gate = re.search(r"release_check.py gate(.*?)\n\n", workflow, re.S).group(1)
+        self.assertEqual(sorted(re.findall(r"--job results/results-(\S+)", gate)),
+                         sorted(f"{i}-{a}" for i in images for a in arches))
+        self.assertEqual(re.findall(r"--text-job results/results-(\S+)", gate), [TEXT_JOB])
+        self.assertIn(f"name: results-{TEXT_JOB}\n", workflow)
+
     def test_the_build_image_is_pinned_and_recorded_as_pinned(self):
         workflow = (ROOT / ".github/workflows/ci.yml").read_text(encoding="utf-8")
         image = re.search(r"^    container: (\S+)$", workflow, re.M).group(1)
