@@ -7,10 +7,11 @@
 #include <string_view>
 
 #include "GdiObject.h"
+#include "Site.h"
 #include "text/BlankLines.h"
 
 // The maker's home page, opened by Label2.
-inline constexpr char SiteUrl[] = "http://www.tavrin.example/";
+inline constexpr char SiteUrl[] = APP_SITE_URL;
 
 // Windowless text drawn on the form; the mouse over it belongs to the label.
 struct Label {
