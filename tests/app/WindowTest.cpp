@@ -13,6 +13,7 @@
 
 #include "AppTest.h"
 #include "Dpi.h"
+#include "Site.h"
 #include "WindowDriver.h"
 
 namespace {
@@ -306,7 +307,7 @@ TEST(Label2, EachClickOpensTheSiteOnceAndLabel1DoesNothing) {
     g_shellCalls.clear();
     for (const Label* label : {&Form().Label2(), &Form().Label2(), &Form().Label1()})
         MouseTo(Form().Hwnd(), Centre(label->bounds), MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
-    // The address the build was configured with, straight from CMake.
-    const ShellCall call{Form().Hwnd(), "open", BLANKLINES_SITE_URL, "", "", 5};
+    // The address the build was configured with.
+    const ShellCall call{Form().Hwnd(), "open", APP_SITE_URL, "", "", 5};
     EXPECT_EQ(g_shellCalls, std::vector(2, call));
 }
