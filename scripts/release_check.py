@@ -80,16 +80,6 @@ def check_dist(dist, programs):
     return problems
 
 
-def properties(case):
-    """A testcase's recorded properties: <property> elements (GoogleTest 1.11 and later) or
-    attributes (older)."""
-    found = {p.get("name"): p.get("value", "") for p in case.iter("property")}
-    for key in ("skipped_dpi", "screen"):
-        if case.get(key) is not None:
-            found[key] = case.get(key)
-    return found
-
-
 def read_job(directory, programs):
     """What one job's results say: (problems, skips, screens)."""
     problems, skips, screens = [], [], set()
@@ -110,7 +100,7 @@ def read_job(directory, programs):
         if failed:
             problems.append(f"{name}: {len(failed)} test(s) failed")
         for case in ran:
-            props = properties(case)
+            props = {p.get("name"): p.get("value", "") for p in case.iter("property")}
             why = []
             if case.get("result") == "skipped" or case.find("skipped") is not None:
                 why.append("skipped")

@@ -3,52 +3,29 @@
 #   of address space on 64-bit Windows;
 # - the version block's strings name the site the build was configured with.
 
-function(read_le offset size out)
-  file(READ "${EXE}" hex OFFSET ${offset} LIMIT ${size} HEX)
-  string(LENGTH "${hex}" length)
-  math(EXPR wanted "${size} * 2")
-  if(NOT length EQUAL wanted)
-    message(FATAL_ERROR "${EXE}: too short for a PE header")
-  endif()
-  set(value "")
-  math(EXPR last "${size} - 1")
-  foreach(i RANGE 0 ${last})
-    math(EXPR at "${i} * 2")
-    string(SUBSTRING "${hex}" ${at} 2 byte)
-    set(value "${byte}${value}")  # little endian
-  endforeach()
-  math(EXPR value "0x${value}")
+function(read_u32 offset out)
+  file(READ "${EXE}" hex OFFSET ${offset} LIMIT 4 HEX)
+  string(REGEX REPLACE "^(..)(..)(..)(..)$" "\\4\\3\\2\\1" hex "${hex}")  # little endian
+  math(EXPR value "0x0${hex}")
   set(${out} ${value} PARENT_SCOPE)
 endfunction()
 
-read_le(60 4 peHeader)  # e_lfanew
-read_le(${peHeader} 4 signature)
-if(NOT signature EQUAL 0x4550)  # "PE\0\0"
-  message(FATAL_ERROR "${EXE}: no PE signature")
-endif()
-math(EXPR machineAt "${peHeader} + 4")
+read_u32(60 peHeader)  # e_lfanew
+read_u32(${peHeader} signature)
 math(EXPR characteristicsAt "${peHeader} + 22")
-read_le(${machineAt} 2 machine)
-read_le(${characteristicsAt} 2 characteristics)
+read_u32(${characteristicsAt} characteristics)  # and the next field above them
 math(EXPR laa "${characteristics} & 0x0020")
-math(EXPR machine "${machine}" OUTPUT_FORMAT HEXADECIMAL)
-math(EXPR characteristics "${characteristics}" OUTPUT_FORMAT HEXADECIMAL)
-message(STATUS "machine ${machine}, characteristics ${characteristics}")
-if(laa EQUAL 0)
-  message(FATAL_ERROR "${EXE}: not large-address-aware (characteristics ${characteristics})")
+math(EXPR characteristics "${characteristics} & 0xFFFF" OUTPUT_FORMAT HEXADECIMAL)
+if(NOT signature EQUAL 0x4550 OR laa EQUAL 0)  # "PE\0\0"
+  message(FATAL_ERROR "${EXE}: not a large-address-aware PE file (characteristics ${characteristics})")
 endif()
 
-# Version strings are UTF-16 in the file.
+# Version strings are UTF-16 in the file, each name followed by its value.
 file(STRINGS "${EXE}" names ENCODING UTF-16LE REGEX "^(CompanyName|ProductName|${SITE_NAME})$")
+list(JOIN names "|" found)
 foreach(field CompanyName ProductName)
-  list(FIND names ${field} at)
-  math(EXPR valueAt "${at} + 1")
-  list(LENGTH names count)
-  if(at LESS 0 OR valueAt GREATER_EQUAL count)
-    message(FATAL_ERROR "${EXE}: ${field} does not name ${SITE_NAME} (found: ${names})")
-  endif()
-  list(GET names ${valueAt} value)
-  if(NOT value STREQUAL SITE_NAME)
-    message(FATAL_ERROR "${EXE}: ${field} does not name ${SITE_NAME} (found: ${names})")
+  string(FIND "|${found}|" "|${field}|${SITE_NAME}|" at)
+  if(at LESS 0)
+    message(FATAL_ERROR "${EXE}: ${field} does not name ${SITE_NAME} (found: ${found})")
   endif()
 endforeach()

@@ -187,15 +187,6 @@ TEST(Window, Text1IsNamedForScreenReaders) {
     SysFreeString(name);
 }
 
-// What 去空行 leaves of a blank line, a lone LF, must not show as a line break.
-TEST(Window, OnlyCrLfBreaksALine) {
-    SetText1(u"a\nb\r\nc\rd");
-    const LRESULT lines = SendMessageW(Form().Text1(), EM_GETLINECOUNT, 0, 0);
-    if (lines == 3 && UnderWine())
-        GTEST_SKIP() << "Wine's edit control breaks lines at a lone LF; this runs on Windows";
-    EXPECT_EQ(lines, 2);
-}
-
 TEST(Keyboard, TabFollowsTheTabOrder) {
     const Form1& f = Form();
     SetFocus(f.Text1());
