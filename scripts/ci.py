@@ -1,0 +1,216 @@
+#!/usr/bin/env python3
+"""The checks between a build and a release, on Debian and on the Windows runners alike.
+
+  ci.py dist DIR [--arch A]      DIR (build/dist) holds the programs and every required test
+                                 program, each built for its machine, and SHA256SUMS lists every
+                                 file with its right hash (--arch: only that architecture's).
+  ci.py program EXE [--machine M] [--site HOST] [--timestamp N]
+                                 the program file: large-address-aware, and the machine, the
+                                 version strings' site and the PE timestamp where given.
+  ci.py run DIR --results R      runs the required test programs in DIR (on Windows), each
+                                 within its limit, GoogleTest XML into R.
+  ci.py summary R --title T      the tests in R's XML as a job summary; each skip a warning.
+  ci.py gate R...                each R (a job's results-IMAGE-ARCH) ran every required program
+                                 without a failure; each architecture has a job that skipped
+                                 nothing.
+Exits 1 and says why on any refusal.
+"""
+import argparse
+import hashlib
+import os
+import struct
+import subprocess
+import sys
+import xml.etree.ElementTree as ET
+from pathlib import Path
+
+# The test programs every Windows job runs, with the most minutes each may take there. A
+# window program needs a desktop; the ARM64 job has none and runs the text program alone.
+REQUIRED = [("text_tests", 2, "text"), ("app_tests", 9, "window"), ("app_tests_win7", 9, "window")]
+ARCHES = ("x86", "x64")
+MACHINES = {0x014C: "x86", 0x8664: "x64", 0xAA64: "arm64"}
+
+
+def pe_header(path):
+    """(machine, timestamp, characteristics) from a PE file's COFF header."""
+    data = Path(path).read_bytes()
+    at = struct.unpack_from("<I", data, 0x3C)[0]
+    if data[at:at + 4] != b"PE\0\0":
+        raise ValueError(f"{path}: not a PE file")
+    machine, _, timestamp = struct.unpack_from("<HHI", data, at + 4)
+    characteristics = struct.unpack_from("<H", data, at + 22)[0]
+    return MACHINES.get(machine, hex(machine)), timestamp, characteristics
+
+
+def version_string(path, name):
+    """The value of a version block string (UTF-16: the name, padding, the value)."""
+    data = Path(path).read_bytes()
+    at = data.find((name + "\0").encode("utf-16-le"))
+    if at < 0 or at % 2:
+        return None
+    at += 2 * len(name) + 2
+    while data[at:at + 2] == b"\0\0":
+        at += 2
+    return data[at:data.find(b"\0\0", at) + 1].decode("utf-16-le", "replace").rstrip("\0")
+
+
+def check_program(exe, machine=None, site=None, timestamp=None):
+    problems = []
+    got, stamp, characteristics = pe_header(exe)
+    # 4 GB of address space for the x86 program on 64-bit Windows (x64 and ARM64 have it anyway).
+    if not characteristics & 0x0020:
+        problems.append(f"{exe}: not large-address-aware")
+    if machine and got != machine:
+        problems.append(f"{exe}: built for {got}, not {machine}")
+    if timestamp is not None and stamp != timestamp:
+        problems.append(f"{exe}: PE timestamp {stamp}, not {timestamp}")
+    for field in ["CompanyName", "ProductName"] if site else []:
+        if version_string(exe, field) != site:
+            problems.append(f"{exe}: {field} is {version_string(exe, field)!r}, not {site!r}")
+    return problems
+
+
+def sha256(path):
+    return hashlib.sha256(Path(path).read_bytes()).hexdigest()
+
+
+def check_dist(dist, arches=ARCHES):
+    dist, problems = Path(dist), []
+    files = {p.relative_to(dist).as_posix() for p in dist.rglob("*") if p.is_file()}
+    for arch in arches:
+        wanted = [f"TavrinBlankLines-{arch}.exe", f"window_pictures-{arch}.exe"]
+        wanted += [f"tests-{arch}/{name}.exe" for name, _, _ in REQUIRED]
+        # A test program not listed would never run on Windows.
+        extra = {f for f in files if f.startswith(f"tests-{arch}/")} - set(wanted)
+        problems += [f"{name} is not one of the required test programs" for name in sorted(extra)]
+        for name in wanted:
+            if name not in files:
+                problems.append(f"{name} is missing")
+            elif pe_header(dist / name)[0] != arch:
+                problems.append(f"{name} is built for {pe_header(dist / name)[0]}, not {arch}")
+    listed = {}
+    for line in (dist / "SHA256SUMS").read_text(encoding="utf-8").splitlines():
+        digest, _, name = line.partition("  ")
+        listed[name.lstrip("*")] = digest.lower()
+    problems += [f"SHA256SUMS does not list {f}" for f in sorted(files - set(listed) - {"SHA256SUMS"})]
+    for name, digest in sorted(listed.items()):
+        if name not in files or sha256(dist / name) != digest:
+            problems.append(f"{name} does not match its SHA256SUMS line")
+    return problems
+
+
+def run_tests(directory, results):
+    """Runs each required program; one that hangs is photographed, ended and named."""
+    results = Path(results).resolve()
+    results.mkdir(parents=True, exist_ok=True)
+    desktop = Path(__file__).resolve().parent.parent / ".github/scripts/Desktop.ps1"
+    problems = []
+    for name, minutes, _ in REQUIRED:
+        exe = Path(directory).resolve() / f"{name}.exe"
+        print(f"::group::{name}.exe (at most {minutes} minutes)", flush=True)
+        process = subprocess.Popen([str(exe), f"--gtest_output=xml:{results / name}.xml"], cwd=exe.parent)
+        try:
+            code = process.wait(timeout=60 * minutes)
+        except subprocess.TimeoutExpired:
+            subprocess.run(["powershell", "-File", str(desktop), "-Screenshot", str(results / f"{name}.hung.png")])
+            process.kill()
+            code = f"hung, ended after {minutes} minutes (screen: {name}.hung.png)"
+        print("::endgroup::", flush=True)
+        if code != 0:
+            problems.append(f"{name}.exe: {code}")
+    return problems
+
+
+def read_results(directory, programs):
+    """(problems, skips) of one job's XML reports for the programs named."""
+    problems, skips = [], []
+    for name, _, _ in programs:
+        try:
+            cases = list(ET.parse(Path(directory) / f"{name}.xml").getroot().iter("testcase"))
+        except (OSError, ET.ParseError) as error:
+            problems.append(f"{name}: no readable report ({error})")
+            continue
+        ran = [c for c in cases if c.get("status", "run") == "run"]
+        failed = [c for c in ran if c.find("failure") is not None or c.find("error") is not None]
+        if not ran:
+            problems.append(f"{name}: ran no tests")
+        if failed:
+            problems.append(f"{name}: {len(failed)} of {len(ran)} tests failed")
+        for case in ran:
+            skip = case.find("skipped")
+            if skip is not None or case.get("result") == "skipped":
+                why = " ".join(("" if skip is None else skip.get("message") or skip.text or "").split())
+                skips.append(f"{name}: {case.get('classname')}.{case.get('name')}: {why[:300]}")
+    return problems, skips
+
+
+def job_programs(job):
+    return [p for p in REQUIRED if p[2] == "text"] if job.endswith("arm64") else REQUIRED
+
+
+def summary(results, title):
+    programs = [p for p in REQUIRED if (Path(results) / f"{p[0]}.xml").is_file()]
+    problems, skips = read_results(results, programs)
+    lines = [f"### Tests: {title}", ""]
+    lines += [f"- {p}" for p in problems] or ["No test failed."]
+    lines += [f"- ran {', '.join(p[0] for p in programs) or 'no test program'}", ""]
+    lines += [f"**Skipped ({len(skips)}), not passed:**", ""] + [f"- {s}" for s in skips] if skips else []
+    for skip in skips:
+        print(f"::warning title=Skipped on {title}::{skip}")
+    with open(os.environ.get("GITHUB_STEP_SUMMARY", os.devnull), "a", encoding="utf-8") as out:
+        out.write("\n".join(lines) + "\n")
+    print("\n".join(lines))
+    return []
+
+
+def gate(jobs):
+    problems, clean = [], {}
+    for directory in jobs:
+        job = Path(directory).name.removeprefix("results-")
+        found, skips = read_results(directory, job_programs(job))
+        problems += [f"{job}: {p}" for p in found]
+        clean.setdefault(job.rsplit("-", 1)[-1], []).extend([] if found or skips else [job])
+        print(f"{job}: {len(skips)} skip(s)" + "".join(f"\n  {s}" for s in skips))
+    for arch in ARCHES + ("arm64",):
+        if not clean.get(arch):
+            problems.append(f"{arch}: no job ran every required test without a skip")
+    return problems
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    sub = parser.add_subparsers(dest="command", required=True)
+    p = sub.add_parser("dist")
+    p.add_argument("dir")
+    p.add_argument("--arch", choices=ARCHES)
+    p = sub.add_parser("program")
+    p.add_argument("exe")
+    p.add_argument("--machine")
+    p.add_argument("--site")
+    p.add_argument("--timestamp", type=int)
+    p = sub.add_parser("run")
+    p.add_argument("dir")
+    p.add_argument("--results", required=True)
+    p = sub.add_parser("summary")
+    p.add_argument("results")
+    p.add_argument("--title", required=True)
+    sub.add_parser("gate").add_argument("jobs", nargs="+")
+    args = parser.parse_args(argv)
+    if args.command == "dist":
+        problems = check_dist(args.dir, [args.arch] if args.arch else ARCHES)
+    elif args.command == "program":
+        problems = check_program(args.exe, args.machine, args.site, args.timestamp)
+    elif args.command == "run":
+        problems = run_tests(args.dir, args.results)
+    elif args.command == "summary":
+        problems = summary(args.results, args.title)
+    else:
+        problems = gate(args.jobs)
+    for problem in problems:
+        print(f"::error::{problem}")
+    print(f"ci.py {args.command}: " + (f"{len(problems)} problem(s)" if problems else "ok"))
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
