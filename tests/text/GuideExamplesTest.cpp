@@ -1,11 +1,12 @@
-// Every example in the user's guide is what the buttons really do: each pair of text blocks
-// after an "<!-- example: 去空行 -->" or "<!-- example: 加空行 -->" line is run through the
-// engine, read from the guide itself, so neither can change without the other.
+// Every example in the user's guide is what the buttons really do: the two text blocks after an
+// "<!-- example: 去空行 -->" or "<!-- example: 加空行 -->" line are run through the engine, and the
+// block after "<!-- example: 粘贴后 -->" is the last result pasted; so neither can change alone.
 
 #include "text/BlankLines.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -30,22 +31,22 @@ std::u16string FromUtf8(const std::string& utf8) {
 }
 
 // The guide's notation, as its examples explain it to the reader: a line of the block is a
-// line of the window, CR LF between lines and none after the last.
+// line of the window (CR LF between lines, none after the last), and ↵ a break the window does
+// not show, a lone LF.
 std::u16string TextOfBlock(const std::vector<std::string>& lines) {
-    std::u16string text;
-    for (const std::string& line : lines) {
-        if (&line != &lines.front()) text += u"\r\n";
-        if (line == "（空行）") continue;
-        for (const char16_t c : FromUtf8(line)) {
-            switch (c) {
-                case u'␣': text += u' '; break;
-                case u'□': text += u'\u3000'; break;  // 全角空格
-                case u'⇥': text += u'\t'; break;
-                case u'↓': text += u'\n'; break;  // a lone LF, no line break in the window
-                default: text += c;
-            }
-        }
-    }
+    std::string text;
+    for (const std::string& line : lines)
+        text += (&line == &lines.front() ? "" : "\r\n") + (line == "（空行）" ? "" : line);
+    for (const auto& [mark, c] : {std::pair{"␣", " "}, {"□", "\u3000"}, {"⇥", "\t"}, {"↵", "\n"}})
+        for (size_t at; (at = text.find(mark)) != text.npos;)
+            text.replace(at, std::strlen(mark), c);
+    return FromUtf8(text);
+}
+
+// Where the text is pasted, each lone LF breaks the line as CR LF does.
+std::u16string AsPasted(std::u16string text) {
+    for (size_t at = 0; (at = text.find(u'\n', at)) != text.npos; ++at)
+        if (at == 0 || text[at - 1] != u'\r') text.insert(at++, 1, u'\r');
     return text;
 }
 
@@ -56,30 +57,30 @@ TEST(Guide, EveryExampleIsWhatTheButtonDoes) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(line);
     }
-    const std::string marker = "<!-- example: ";
+    size_t j = 0;
+    const auto nextBlock = [&] {
+        while (j < lines.size() && !lines[j].starts_with("```")) ++j;
+        std::vector<std::string> body;
+        for (++j; j < lines.size() && !lines[j].starts_with("```"); ++j) body.push_back(lines[j]);
+        ++j;
+        return TextOfBlock(body);
+    };
     int removals = 0, additions = 0;
+    std::u16string result;  // of the last example, for its pasted view
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (!lines[i].starts_with(marker) || !lines[i].ends_with(" -->")) continue;
+        if (!lines[i].starts_with("<!-- example: ")) continue;
         const std::string where = std::string(GUIDE_PATH) + ":" + std::to_string(i + 1);
-        const std::string button =
-            lines[i].substr(marker.size(), lines[i].size() - marker.size() - 4);
-        // The next two fenced blocks: before and after the press.
-        std::u16string blocks[2];
-        size_t j = i + 1;
-        for (std::u16string& block : blocks) {
-            while (j < lines.size() && !lines[j].starts_with("```")) ++j;
-            std::vector<std::string> body;
-            for (++j; j < lines.size() && !lines[j].starts_with("```"); ++j)
-                body.push_back(lines[j]);
-            ++j;
-            block = TextOfBlock(body);
-        }
-        if (button == "去空行") {
+        j = i + 1;
+        if (lines[i] == "<!-- example: 去空行 -->") {
             ++removals;
-            EXPECT_EQ(RemoveBlankLines(blocks[0]), blocks[1]) << where;
-        } else if (button == "加空行") {
+            result = RemoveBlankLines(nextBlock());
+            EXPECT_EQ(result, nextBlock()) << where;
+        } else if (lines[i] == "<!-- example: 加空行 -->") {
             ++additions;
-            EXPECT_EQ(AddBlankLines(blocks[0]), blocks[1]) << where;
+            result = AddBlankLines(nextBlock());
+            EXPECT_EQ(result, nextBlock()) << where;
+        } else if (lines[i] == "<!-- example: 粘贴后 -->") {
+            EXPECT_EQ(AsPasted(result), nextBlock()) << where;
         } else {
             ADD_FAILURE() << where << ": an example of no button";
         }
