@@ -1,4 +1,4 @@
-// Reads the input as UTF-16 code units and holds the engine to the literal model.
+// Reads the input as UTF-16 code units and holds each path of the engine to the literal model.
 
 #include <cstdint>
 #include <cstdlib>
@@ -6,10 +6,14 @@
 #include <string>
 
 #include "ModelCheck.h"
+#include "text/EnginePaths.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::u16string text(size / 2, u'\0');
     std::memcpy(text.data(), data, text.size() * sizeof(char16_t));
-    if (!CheckAgainstModel(text).empty()) std::abort();
+    for (std::string_view path : EnginePaths()) {
+        UseEnginePath(path);
+        if (!CheckAgainstModel(text).empty()) std::abort();
+    }
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "text/BlankLines.h"
 
+#include "text/EnginePaths.h"
+
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -23,10 +25,6 @@
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
 #define BLANKLINES_AVX2 1
 #include <immintrin.h>
-#endif
-
-#if !defined(BLANKLINES_PATH)
-#define BLANKLINES_PATH 0
 #endif
 
 #if defined(__GNUC__) || defined(__clang__)
@@ -393,41 +391,37 @@ bool HasAvx2() {
 #endif
 
 struct Engine {
+    std::string_view name;
     RemoveFn remove;
     AddFn add;
 };
 
-// A build with BLANKLINES_PATH=1 (portable) or 2 (SSE2, without asking the
-// processor on 32-bit x86) pins that path, so that its tests can run on a
-// machine with AVX2.
-Engine PickEngine() {
-    [[maybe_unused]] const Engine portable{RemovePortable, AddPortable};
+// The paths this build and processor offer, best last.
+struct Engines {
+    Engine list[3];
+    size_t count;
+};
+
+const Engines& Offered() {
+    static const Engines offered = [] {
+        Engines e{{{"portable", RemovePortable, AddPortable}}, 1};
 #if BLANKLINES_SSE2
-    [[maybe_unused]] const Engine sse2{RemoveSse2, AddSse2};
-#else
-    const Engine sse2 = portable;
-#endif
 #if BLANKLINES_SSE2_AT_RUN_TIME
-    [[maybe_unused]] const Engine base = HasSse2() ? sse2 : portable;
-#else
-    [[maybe_unused]] const Engine base = sse2;
+        if (HasSse2())
+#endif
+            e.list[e.count++] = {"sse2", RemoveSse2, AddSse2};
 #endif
 #if BLANKLINES_AVX2
-    [[maybe_unused]] const Engine best = HasAvx2() ? Engine{RemoveAvx2, AddAvx2} : base;
-#else
-    [[maybe_unused]] const Engine best = base;
+        if (HasAvx2()) e.list[e.count++] = {"avx2", RemoveAvx2, AddAvx2};
 #endif
-#if BLANKLINES_PATH == 1
-    return portable;
-#elif BLANKLINES_PATH == 2
-    return sse2;
-#else
-    return best;
-#endif
+        return e;
+    }();
+    return offered;
 }
 
-const Engine& TheEngine() {
-    static const Engine engine = PickEngine();
+// The best path, unless a test chose another.
+Engine& TheEngine() {
+    static Engine engine = Offered().list[Offered().count - 1];
     return engine;
 }
 
@@ -488,4 +482,17 @@ void RemoveBlankLines(std::u16string_view text, std::u16string& out) {
 
 void AddBlankLines(std::u16string_view text, std::u16string& out) {
     AddInto(text, out);
+}
+
+std::vector<std::string_view> EnginePaths() {
+    const Engines& offered = Offered();
+    std::vector<std::string_view> names;
+    for (size_t i = 0; i < offered.count; ++i) names.push_back(offered.list[i].name);
+    return names;
+}
+
+void UseEnginePath(std::string_view name) {
+    const Engines& offered = Offered();
+    for (size_t i = 0; i < offered.count; ++i)
+        if (offered.list[i].name == name) TheEngine() = offered.list[i];
 }

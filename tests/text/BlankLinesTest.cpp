@@ -2,30 +2,43 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "ModelCheck.h"
+#include "text/EnginePaths.h"
 
 namespace {
 
+// Each case runs on each path of the engine this processor offers: BlankLines.RemoveTable/sse2.
+class BlankLines : public testing::TestWithParam<std::string_view> {
+protected:
+    static void SetUpTestSuite() {
+        std::string paths;
+        for (std::string_view path : EnginePaths()) (paths += ' ') += path;
+        std::printf("Engine paths run:%s\n", paths.c_str());
+    }
+    void SetUp() override { UseEnginePath(GetParam()); }
+};
+INSTANTIATE_TEST_SUITE_P(, BlankLines, testing::ValuesIn(EnginePaths()),
+                         [](const auto& p) { return std::string(p.param); });
+
 using Transform = std::u16string (*)(std::u16string_view);
 
-struct Case {
-    const char16_t* input;
-    const char16_t* expected;
-};
+using Case = std::pair<const char16_t*, const char16_t*>;  // input, expected
 
 // Each row is checked against the engine and against the model the random tests trust.
 void CheckTable(Transform fn, Transform modelFn, std::initializer_list<Case> cases) {
     for (const Case& c : cases) {
-        EXPECT_EQ(fn(c.input), c.expected) << "row " << (&c - cases.begin());
-        EXPECT_EQ(modelFn(c.input), c.expected) << "model, row " << (&c - cases.begin());
+        EXPECT_EQ(fn(c.first), c.second) << "row " << (&c - cases.begin());
+        EXPECT_EQ(modelFn(c.first), c.second) << "model, row " << (&c - cases.begin());
     }
 }
 
-TEST(RemoveBlankLines, Table) {
+TEST_P(BlankLines, RemoveTable) {
     CheckTable(&RemoveBlankLines, &model::RemoveBlankLines,
                {
                    {u"", u""},
@@ -49,7 +62,7 @@ TEST(RemoveBlankLines, Table) {
                });
 }
 
-TEST(AddBlankLines, Table) {
+TEST_P(BlankLines, AddTable) {
     CheckTable(&AddBlankLines, &model::AddBlankLines,
                {
                    {u"", u""},
@@ -66,9 +79,8 @@ TEST(AddBlankLines, Table) {
 }
 
 // The repeated replace passes would take one pass per space; the engine must not.
-TEST(RemoveBlankLines, LongRunsAreExact) {
-    const size_t kRun = 100000;
-    const std::u16string spaces(kRun, u' ');
+TEST_P(BlankLines, RemoveLongRunsExactly) {
+    const std::u16string spaces(100000, u' ');
     EXPECT_EQ(RemoveBlankLines(u"x" + spaces + u"\r\n" + spaces + u"\r\ny" + spaces),
               u"x\n\r\ny" + spaces);
     // The group takes back the text's first break, blocks before the space run ends.
@@ -76,7 +88,7 @@ TEST(RemoveBlankLines, LongRunsAreExact) {
 }
 
 // A view that ends in " \r" a block in, where the text goes on with LF, holds no break.
-TEST(BothOperations, ReadNothingPastTheView) {
+TEST_P(BlankLines, ReadNothingPastTheView) {
     const std::u16string text = std::u16string(62, u'x') + u" \r\n";
     const std::u16string_view view = std::u16string_view(text).substr(0, 64);
     EXPECT_EQ(RemoveBlankLines(view), view);
@@ -114,7 +126,7 @@ std::u16string RandomText(std::mt19937_64& rng) {
     return text;
 }
 
-TEST(RandomTexts, MatchTheModelAndKeepTheButtonProperties) {
+TEST_P(BlankLines, RandomTextsMatchTheModel) {
     const char* env = std::getenv("BLANKLINES_RANDOM_TEXTS");
     const size_t count = env ? std::strtoull(env, nullptr, 10) : 50000;
     std::mt19937_64 rng(20261206);
