@@ -164,12 +164,13 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             CreateControls();
             return 0;
 
+        // The focus goes back to Text1 first, so that it is there even after a press that
+        // failed, and Ctrl+A, Ctrl+C, Ctrl+Z act on the text at once.
         case WM_COMMAND:
-            if (HIWORD(wParam) == BN_CLICKED) {
-                if (LOWORD(wParam) == kCommand1)
-                    Command1_Click();
-                else if (LOWORD(wParam) == kCommand2)
-                    Command2_Click();
+            if (HIWORD(wParam) == BN_CLICKED &&
+                (LOWORD(wParam) == kCommand1 || LOWORD(wParam) == kCommand2)) {
+                SetFocus(m_text1);
+                LOWORD(wParam) == kCommand1 ? Command1_Click() : Command2_Click();
             }
             return 0;
 

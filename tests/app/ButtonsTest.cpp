@@ -4,15 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "AppTest.h"
 #include "WindowDriver.h"
 
 namespace {
 
-void CtrlZ() {
-    SetFocus(Form().Text1());  // a click leaves the focus on the button
-    Keys({VK_CONTROL, 'Z'});
+std::u16string ClipboardText() {
+    OpenClipboard(Form().Hwnd());
+    const HANDLE memory = GetClipboardData(CF_UNICODETEXT);
+    std::u16string text = memory ? static_cast<const char16_t*>(GlobalLock(memory)) : u"(none)";
+    if (memory) GlobalUnlock(memory);
+    CloseClipboard();
+    return text;
 }
 
 void SetClipboardText(const std::u16string& text) {
@@ -35,32 +40,42 @@ LRESULT CALLBACK RefuseText(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
-// A real click; the caret after it; one Ctrl+Z back, also where the edit could join the press
-// to a deletion just made at the same place.
+// A press by mouse or by Tab and Space or Enter from the box; the caret after it; the focus back
+// in the box: Ctrl+A, Ctrl+C copy the result, one Ctrl+Z brings the text back, also where the
+// edit could join the press to a deletion just made at the same place.
 TEST(Buttons, EachClickTransformsPlacesTheCaretAndUndoesInOneStep) {
     const std::u16string before = u"a  \r\n\r\n\r\nb";
     const struct {
         const Button& button;
+        std::vector<WORD> keys;  // from Text1; none: a mouse click
         bool deleteFirst;
         std::u16string expected;
         DWORD caret;
     } cases[] = {
-        {kButtons[0], false, u"a\n\n\r\nb", 0},
-        {kButtons[0], true, u"a\n\n\r\nb", 0},
-        {kButtons[1], false, u"a  \r\n\r\n\r\n\r\nb", 12},
-        {kButtons[1], true, u"a  \r\n\r\n\r\n\r\nb", 12},
+        {kButtons[0], {}, false, u"a\n\n\r\nb", 0},
+        {kButtons[0], {VK_TAB, VK_SPACE}, true, u"a\n\n\r\nb", 0},
+        {kButtons[1], {}, true, u"a  \r\n\r\n\r\n\r\nb", 12},
+        {kButtons[1], {VK_TAB, VK_TAB, VK_SPACE}, false, u"a  \r\n\r\n\r\n\r\nb", 12},
+        {kButtons[1], {VK_TAB, VK_TAB, VK_RETURN}, false, u"a  \r\n\r\n\r\n\r\nb", 12},
     };
     for (const auto& c : cases) {
+        const std::string name = c.button.name + (" case " + std::to_string(&c - cases));
         SetText1(c.deleteFirst ? u"x" + before : before);
         SetFocus(Form().Text1());
         Select(0, 0);
         if (c.deleteFirst) Keys({VK_DELETE});
         ASSERT_EQ(Text1(), before);
-        MouseTo(c.button.Hwnd(), {20, 10}, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
-        EXPECT_EQ(Text1(), c.expected) << c.button.name << " case " << (&c - cases);
-        EXPECT_EQ(Selection(), std::make_pair(c.caret, c.caret)) << c.button.name;
-        CtrlZ();
-        EXPECT_EQ(Text1(), before) << c.button.name << " case " << (&c - cases) << ", Ctrl+Z";
+        SetClipboardText(u"");
+        if (c.keys.empty())
+            MouseTo(c.button.Hwnd(), {20, 10}, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
+        for (WORD key : c.keys) Keys({key});
+        EXPECT_EQ(Text1(), c.expected) << name;
+        EXPECT_EQ(Selection(), std::make_pair(c.caret, c.caret)) << name;
+        Keys({VK_CONTROL, 'A'});
+        Keys({VK_CONTROL, 'C'});
+        EXPECT_EQ(ClipboardText(), c.expected) << name << ", Ctrl+A, Ctrl+C";
+        Keys({VK_CONTROL, 'Z'});
+        EXPECT_EQ(Text1(), before) << name << ", Ctrl+Z";
     }
 }
 
@@ -79,7 +94,7 @@ TEST(Buttons, APastedLongTextGoesThroughBothButtonsAndBack) {
         EXPECT_TRUE(Text1() == expected) << button.name;
         const auto caret = static_cast<DWORD>(button.caretAtEnd ? expected.size() : 0);
         EXPECT_EQ(Selection(), std::make_pair(caret, caret)) << button.name;
-        CtrlZ();
+        Keys({VK_CONTROL, 'Z'});
         EXPECT_TRUE(Text1() == text) << button.name << ", Ctrl+Z";
     }
 }
