@@ -7,28 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::u16string FromUtf8(const std::string& utf8) {
-    std::u16string out;
-    for (size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i++]);
-        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
-        char32_t code = extra ? lead & (0x3F >> extra) : lead;
-        for (int k = 0; k < extra && i < utf8.size(); ++k)
-            code = (code << 6) | (static_cast<unsigned char>(utf8[i++]) & 0x3F);
-        if (code >= 0x10000) {
-            out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
-            code = 0xDC00 + ((code - 0x10000) & 0x3FF);
-        }
-        out += static_cast<char16_t>(code);
-    }
-    return out;
-}
 
 // The guide's notation, as its examples explain it to the reader: a line of the block is a
 // line of the window (CR LF between lines, none after the last), and ↵ a break the window does
@@ -40,7 +24,8 @@ std::u16string TextOfBlock(const std::vector<std::string>& lines) {
     for (const auto& [mark, c] : {std::pair{"␣", " "}, {"□", "\u3000"}, {"⇥", "\t"}, {"↵", "\n"}})
         for (size_t at; (at = text.find(mark)) != text.npos;)
             text.replace(at, std::strlen(mark), c);
-    return FromUtf8(text);
+    // The library's UTF-8 to UTF-16 conversion, as for a file name.
+    return std::filesystem::path(std::u8string(text.begin(), text.end())).u16string();
 }
 
 // Where the text is pasted, each lone LF breaks the line as CR LF does.
