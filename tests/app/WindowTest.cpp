@@ -38,6 +38,8 @@ std::u16string FailingWhenAsked(std::u16string_view text) {
     return Transform(text);
 }
 
+constexpr DWORD kClick = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP;
+
 // At 96 DPI, the one fixed point: the client area, Text1, Command1, Command2, Label1, Label2.
 constexpr RECT kDesign96[] = {{0, 0, 889, 601},
                               {24, 40, 24 + 841, 40 + 473},
@@ -268,7 +270,6 @@ TEST(Label2, ColourAndCursorFollowTheMouseAndEachClickOpensTheSite) {
     const HWND form = f.Hwnd();
     const POINT bare{600, 20}, label1 = Centre(f.Label1().bounds),
                                label2 = Centre(f.Label2().bounds);
-    constexpr DWORD click = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP;
     const struct {
         HWND window;
         POINT point;
@@ -276,11 +277,11 @@ TEST(Label2, ColourAndCursorFollowTheMouseAndEachClickOpensTheSite) {
         COLORREF color;
     } steps[] = {
         {form, bare, 0, 0x000000},
-        {form, label2, click, 0xFF0000},
-        {form, label1, click, 0xFF0000},
+        {form, label2, kClick, 0xFF0000},
+        {form, label1, kClick, 0xFF0000},
         {form, bare, 0, 0x000000},
         {form, label1, 0, 0x000000},
-        {form, label2, click, 0xFF0000},
+        {form, label2, kClick, 0xFF0000},
         {f.Text1(), {100, 100}, 0, 0xFF0000},
         {f.Command1(), {10, 10}, 0, 0xFF0000},
         {form, bare, 0, 0x000000},
@@ -323,8 +324,7 @@ TEST(Buttons, EachClickTransformsPlacesTheCaretAndUndoesInOneStep) {
         if (c.deleteFirst) Keys({VK_DELETE});
         ASSERT_EQ(Text1(), before);
         SetClipboardText(u"");
-        if (c.keys.empty())
-            MouseTo(c.button.Hwnd(), {20, 10}, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
+        if (c.keys.empty()) MouseTo(c.button.Hwnd(), {20, 10}, kClick);
         for (WORD key : c.keys) Keys({key});
         EXPECT_EQ(Text1(), c.expected) << name;
         EXPECT_EQ(Selection(), std::make_pair(c.caret, c.caret)) << name;
