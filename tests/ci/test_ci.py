@@ -71,15 +71,15 @@ class Checks(unittest.TestCase):
         self.assertEqual((problems, len(skips)), ([], 1), skips)
 
     def test_dist(self):
-        plants = [
-            (None, None),
-            (lambda d: (d / "BUILD-RECORD.txt").write_text("changed"), "BUILD-RECORD.txt does not match"),
-            (lambda d: (d / "notes.txt").write_text("new"), "SHA256SUMS does not list notes.txt"),
-            (lambda d: (d / "tests-x86/extra_tests.exe").write_bytes(pe(0x014C)), "tests-x86/extra_tests.exe is not"),
-            (lambda d: (d / "tests-x64/app_tests.exe").unlink(), "tests-x64/app_tests.exe is missing"),
-            (lambda d: (d / "TavrinBlankLines-x86.exe").write_bytes(pe()), "TavrinBlankLines-x86.exe is built for x64"),
+        plants = [  # a fault planted before SHA256SUMS is written, or after
+            (None, None, None),
+            (None, lambda d: (d / "BUILD-RECORD.txt").write_text("changed"), "BUILD-RECORD.txt does not match"),
+            (None, lambda d: (d / "notes.txt").write_text("new"), "SHA256SUMS does not list notes.txt"),
+            (lambda d: (d / "tests-x86/extra_tests.exe").write_bytes(pe(0x014C)), None, "tests-x86/extra_tests.exe is not"),
+            (lambda d: (d / "tests-x64/app_tests.exe").unlink(), None, "tests-x64/app_tests.exe is missing"),
+            (lambda d: (d / "TavrinBlankLines-x86.exe").write_bytes(pe()), None, "TavrinBlankLines-x86.exe is built for x64"),
         ]
-        for change, problem in plants:
+        for before, after, problem in plants:
             dist = self.folder()
             for arch, machine in [("x86", 0x014C), ("x64", 0x8664)]:
                 for name in [f"TavrinBlankLines-{arch}.exe", f"window_pictures-{arch}.exe"] + [
@@ -87,12 +87,12 @@ class Checks(unittest.TestCase):
                     (dist / name).parent.mkdir(exist_ok=True)
                     (dist / name).write_bytes(pe(machine))
             (dist / "BUILD-RECORD.txt").write_text("commit: x\n")
-            if change and "SHA256SUMS" not in problem and "match" not in problem:
-                change(dist)
+            if before:
+                before(dist)
             files = sorted(p.relative_to(dist).as_posix() for p in dist.rglob("*") if p.is_file())
             (dist / "SHA256SUMS").write_text("".join(f"{ci.sha256(dist / f)}  {f}\n" for f in files))
-            if change and ("SHA256SUMS" in problem or "match" in problem):
-                change(dist)
+            if after:
+                after(dist)
             self.expect(ci.check_dist(dist), problem)
 
     def test_program(self):

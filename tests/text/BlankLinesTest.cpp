@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -13,14 +12,10 @@
 
 namespace {
 
-// Each case runs on each path of the engine this processor offers: BlankLines.RemoveTable/sse2.
+// Each case runs on each path of the engine this processor offers, named after it:
+// BlankLines.RemoveTable/sse2.
 class BlankLines : public testing::TestWithParam<std::string_view> {
 protected:
-    static void SetUpTestSuite() {
-        std::string paths;
-        for (std::string_view path : EnginePaths()) (paths += ' ') += path;
-        std::printf("Engine paths run:%s\n", paths.c_str());
-    }
     void SetUp() override { UseEnginePath(GetParam()); }
 };
 INSTANTIATE_TEST_SUITE_P(, BlankLines, testing::ValuesIn(EnginePaths()),
