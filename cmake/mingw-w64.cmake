@@ -16,7 +16,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# CTest and gtest_discover_tests run the .exe files under Wine.
+# CTest runs the .exe files under Wine.
 get_filename_component(_wine_run "${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run" ABSOLUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR "${_wine_run}")
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The same commit built twice, from two folders and at two times, must give byte-identical
-# programs for each target, stamped with the commit's time and holding no build path.
+# The same commit built twice, from two folders (of other lengths) and at two times, must give
+# byte-identical programs for each target, stamped with the commit's time: a build path or a
+# clock in a program shows as a difference.
 # Builds the working tree (tracked and new files) as committed at HEAD would be built.
 set -euo pipefail
 
@@ -39,9 +40,6 @@ for arch in x86 x64; do
   sums=("$(sha256sum <"$a")" "$(sha256sum <"$b")")
   [[ ${sums[0]} == "${sums[1]}" ]] || fail "$arch: the two builds differ (${sums[0]%% *} ${sums[1]%% *})"
   python3 "$root/scripts/ci.py" program "$a" --timestamp "$epoch" >/dev/null || fail "$arch: not stamped with the commit's time $epoch"
-  for dir in "${builds[@]}"; do
-    ! grep -qaF "$dir" "$a" "$b" || fail "$arch: the binary holds the build path $dir"
-  done
   echo "reproducible: $arch ${sums[0]%% *} $(stat -c %s "$a") bytes"
 done
 exit "$failed"

@@ -177,18 +177,6 @@ TEST(Window, Text1IsNamedForScreenReaders) {
     SysFreeString(name);
 }
 
-TEST(Keyboard, TabFollowsTheTabOrder) {
-    const Form1& f = Form();
-    SetFocus(f.Text1());
-    const std::pair<bool, HWND> steps[] = {{false, f.Command1()}, {false, f.Command2()},
-                                           {false, f.Text1()},    {true, f.Command2()},
-                                           {true, f.Command1()},  {true, f.Text1()}};
-    for (const auto& step : steps) {
-        step.first ? Keys({VK_SHIFT, VK_TAB}) : Keys({VK_TAB});
-        EXPECT_EQ(GetFocus(), step.second) << "step " << (&step - steps);
-    }
-}
-
 // Switching to another program and back leaves the focus where it was, so typing goes on there.
 TEST(Keyboard, TheFocusComesBackAfterAnotherWindowWasActive) {
     const HWND other = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
@@ -215,7 +203,6 @@ TEST(Keyboard, EnterAndEscPressNoButtonAndCloseNothing) {
         {Form().Text1(), VK_RETURN, u"a  \r\n\r\nb\r\n"},
         {Form().Text1(), VK_ESCAPE, u"a  \r\n\r\nb"},
         {Form().Command1(), VK_ESCAPE, u"a  \r\n\r\nb"},
-        {Form().Command1(), VK_RETURN, u"a\n\r\nb"},  // a focused button takes Enter as a press
     };
     for (const auto& c : cases) {
         SetText1(u"a  \r\n\r\nb");
@@ -233,6 +220,7 @@ TEST(Keyboard, CtrlAAloneSelectsTheWholeText) {
     SetText1(text);
     SetFocus(Form().Text1());
     Select(1, 1);
+    // Wine's edit and newer Windows' select all on Ctrl+A themselves: the procedure alone first.
     Form().Text1_KeyDown('A', 2);
     EXPECT_EQ(Selection(), std::make_pair(0ul, 12000ul));
     Select(1, 1);
@@ -287,9 +275,8 @@ TEST(Label2, ColourAndCursorFollowTheMouseAndEachClickOpensTheSite) {
     EXPECT_EQ(g_shellCalls, std::vector(2, ShellCall{form, "open", APP_SITE_URL, "", "", 5}));
 }
 
-// A press by mouse or by Tab and Space or Enter from the box; the caret after it; the focus back
-// in the box: Ctrl+A, Ctrl+C copy the result, one Ctrl+Z brings the text back, also where the
-// edit could join the press to a deletion just made at the same place.
+// A press by mouse, or by Tab and Space or Enter from the box, leaves the focus in the box: Ctrl+A,
+// Ctrl+C copy the result, one Ctrl+Z undoes it, even right after a deletion at the same place.
 TEST(Buttons, EachClickTransformsPlacesTheCaretAndUndoesInOneStep) {
     const std::u16string before = u"a  \r\n\r\n\r\nb";
     const struct {

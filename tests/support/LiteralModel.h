@@ -1,9 +1,7 @@
 #pragma once
 
-// Slow, literal models of the two operations, written step by step the way
-// they are defined (search, replace-all, split, per-position loop) with no
-// cleverness. The fast engine is checked against these by the unit tests and
-// the fuzzer.
+// Slow, literal models of the two operations, step by step as they are defined (search,
+// replace-all, split, per-position loop); the tests and the fuzzer hold the engine to them.
 
 #include <string>
 #include <string_view>

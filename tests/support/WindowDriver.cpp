@@ -13,14 +13,6 @@ namespace {
 
 Form1* g_form = nullptr;
 
-void AltKey(DWORD flags) {
-    INPUT alt{};
-    alt.type = INPUT_KEYBOARD;
-    alt.ki.wVk = VK_MENU;
-    alt.ki.dwFlags = flags;
-    SendInput(1, &alt, sizeof alt);
-}
-
 // Input the system refuses, or sends to another window, is lost without a word: fail instead.
 void Send(std::vector<INPUT> inputs) {
     const HWND form = Form().Hwnd();
@@ -57,10 +49,10 @@ bool BringToFront(HWND hwnd) {
         const DWORD front = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
         const bool attached =
             attempt == 1 && front && front != self && AttachThreadInput(self, front, TRUE);
-        if (attempt == 2) AltKey(0);
+        if (attempt == 2) keybd_event(VK_MENU, 0, 0, 0);
         SetForegroundWindow(hwnd);
         BringWindowToTop(hwnd);
-        if (attempt == 2) AltKey(KEYEVENTF_KEYUP);
+        if (attempt == 2) keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
         if (attached) AttachThreadInput(self, front, FALSE);
         Pump();
     }

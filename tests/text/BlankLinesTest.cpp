@@ -90,17 +90,14 @@ TEST_P(BlankLines, ReadNothingPastTheView) {
     EXPECT_EQ(AddBlankLines(view), view);
 }
 
-// Random texts from an alphabet biased to what both operations react to, and to
-// what a careless compare would take for it. A quarter are long enough to span
-// several of the engine's 64-unit blocks, and now and then a long run of spaces,
-// breaks or short lines crosses a block edge.
+// Random texts of what both operations react to and what a careless compare would take for it;
+// a quarter span several 64-unit blocks, and now and then a long run crosses a block edge.
 std::u16string RandomText(std::mt19937_64& rng) {
     static const std::u16string_view kPieces[] = {
         u" ",  u"    ", u"\r", u"\n",     u"\r\n",   u"\r\n\r\n\r\n", u" \r\n",
         u"\t", u"a",    u"Z",  u"\u3000", u"\u00A0", u"\u4E2D",       u"\xD83D"};
-    // Units with a low or high byte of CR, LF or space are ordinary characters: 不 上 “ ” — …
-    // are everywhere in real text, and 不上 or U+0D0A U+0A0D read as a break to a half-unit
-    // compare.
+    // Units with a low or high byte of CR, LF or space (不 上 “ ” — …, U+0D0A): ordinary
+    // characters that a half-unit compare reads as breaks or spaces.
     static const std::u16string_view kLookalikes[] = {
         u"\u4E0D", u"\u4E0A", u"\u4E20", u"\u0D0A", u"\u0A0D", u"\u200D",    u"\uFF0D",
         u"\u2020", u"\u0D20", u"\u0A20", u"跟不上", u"“不”…",  u"“no” — ok…"};
