@@ -2,11 +2,10 @@
 """The checks between a build and a release, on Debian and on the Windows runners alike.
 
   ci.py dist DIR [--arch A] [--also EXE]
-                                 DIR (build/dist) holds the programs and every required test
-                                 program, each built for its machine; SHA256SUMS lists every
-                                 file with its right hash; each program (and EXE, a program
-                                 built elsewhere) keeps the promises of `program` with the time
-                                 stamp and site of BUILD-RECORD.txt (--arch: only that one's).
+                                 DIR (build/dist) holds every program and required test program,
+                                 each built for its machine and listed with its hash in SHA256SUMS;
+                                 each program (and EXE) keeps the promises below with the time
+                                 stamp and site of BUILD-RECORD.txt (--arch: that one's only).
   ci.py program EXE [--machine M] [--site HOST] [--timestamp N]
                                  the program file: large-address-aware, and the machine, the
                                  version strings' site and the PE timestamp where given.
@@ -106,8 +105,7 @@ def check_dist(dist, arches=ARCHES, also=()):
     if not epoch.isdigit() or not site:
         problems.append("BUILD-RECORD.txt names no SOURCE_DATE_EPOCH or site address")
     for exe in [dist / f"TavrinBlankLines-{arch}.exe" for arch in arches] + [Path(exe) for exe in also]:
-        machine = exe.stem.rsplit("-", 1)[1]  # TavrinBlankLines-ARCH.exe
-        problems += check_program(exe, machine, site, int(epoch) if epoch.isdigit() else None)
+        problems += check_program(exe, exe.stem.rsplit("-", 1)[1], site, int(epoch) if epoch.isdigit() else None)
     for arch in arches:
         wanted = [f"window_pictures-{arch}.exe"] + [f"tests-{arch}/{name}.exe" for name, _, _ in REQUIRED]
         # A test program not listed would never run on Windows.
@@ -252,18 +250,14 @@ def main(argv=None):
     p.add_argument("--title", required=True)
     sub.add_parser("gate").add_argument("jobs", nargs="+")
     args = parser.parse_args(argv)
-    if args.command == "dist":
-        problems = check_dist(args.dir, [args.arch] if args.arch else ARCHES, args.also)
-    elif args.command == "program":
-        problems = check_program(args.exe, args.machine, args.site, args.timestamp)
-    elif args.command == "version":
-        problems = check_version(args.tag)
-    elif args.command == "run":
-        problems = run_tests(args.dir, args.results)
-    elif args.command == "summary":
-        problems = summary(args.results, args.title)
-    else:
-        problems = gate(args.jobs)
+    problems = {
+        "dist": lambda: check_dist(args.dir, [args.arch] if args.arch else ARCHES, args.also),
+        "program": lambda: check_program(args.exe, args.machine, args.site, args.timestamp),
+        "version": lambda: check_version(args.tag),
+        "run": lambda: run_tests(args.dir, args.results),
+        "summary": lambda: summary(args.results, args.title),
+        "gate": lambda: gate(args.jobs),
+    }[args.command]()
     for problem in problems:
         print(f"::error::{problem}")
     print(f"ci.py {args.command}: " + (f"{len(problems)} problem(s)" if problems else "ok"))

@@ -1,9 +1,8 @@
 # What the Windows jobs need of the desktop itself (Windows PowerShell 5.1; ASCII only, as it
 # reads a script without a byte order mark in the ANSI code page):
 #   -Prepare         minimise the other windows, so the window under test gets the keyboard;
-#                    the screen size goes to the job summary. Without a usable desktop it writes
-#                    the reason to results/no-desktop.txt instead: the window programs and the
-#                    start are then not run, and scripts/ci.py reports why.
+#                    the screen size goes to the job summary. Without a usable desktop, the
+#                    reason goes to results/no-desktop.txt instead (scripts/ci.py reads it).
 #   -Screenshot PNG  the whole screen, for what was in the way when something failed or hung
 #   -Start EXE       the program opens its window with its caption and closes on WM_CLOSE with
 #                    exit code 0; results/start.txt says "ok: ...", "failed: ..." or "not run: ..."
@@ -42,7 +41,7 @@ function Start-Once([string]$Exe) {
 
 if ($Prepare) {
     # A runner started as a service has a window station nobody sees (no WSF_VISIBLE).
-    $why = if (-not [Environment]::UserInteractive) { "no usable desktop: the runner's window station is not interactive" }
+    $why = if (-not [Environment]::UserInteractive) { 'no usable desktop: the window station is not interactive' }
            elseif ($screen.Width -eq 0) { 'no usable desktop: no screen' }
     if ($why) { Set-Content -LiteralPath results/no-desktop.txt -Value $why; $line = "**$env:CI_LABEL**: $why" }
     else {
