@@ -182,7 +182,7 @@ def read_job(directory):
             problems.append(f"{name}: {len(failed)} of {len(ran)} tests failed")
         for case in cases:
             skip = case.find("skipped")
-            if case not in ran:  # DISABLED_ in its name, or otherwise not run
+            if case.get("status", "run") != "run":  # DISABLED_ in its name, or otherwise not run
                 why = f"not run ({case.get('result', 'suppressed')})"
             elif skip is not None or case.get("result") == "skipped":
                 why = " ".join(("" if skip is None else skip.get("message") or skip.text or "").split())
