@@ -218,11 +218,11 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLOREDIT:
             if (reinterpret_cast<HWND>(lParam) == m_text1) {
                 const HDC dc = reinterpret_cast<HDC>(wParam);
-                const bool system = Text1TakesSystemColours();
+                const bool systemColours = Text1TakesSystemColours();
                 SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-                SetBkColor(dc, system ? GetSysColor(COLOR_WINDOW) : kWhite);
-                return reinterpret_cast<LRESULT>(system ? GetSysColorBrush(COLOR_WINDOW)
-                                                        : GetStockObject(WHITE_BRUSH));
+                SetBkColor(dc, systemColours ? GetSysColor(COLOR_WINDOW) : kWhite);
+                return reinterpret_cast<LRESULT>(systemColours ? GetSysColorBrush(COLOR_WINDOW)
+                                                               : GetStockObject(WHITE_BRUSH));
             }
             break;
 
