@@ -229,9 +229,11 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Another colour scheme or contrast theme: everything is drawn again in its colours.
         case WM_SYSCOLORCHANGE:
         case WM_SETTINGCHANGE:
-            if (message == WM_SYSCOLORCHANGE)
+            if (message == WM_SYSCOLORCHANGE) {
+                m_labels[0].foreColor = GetSysColor(COLOR_BTNTEXT);  // Label1 is the system's text
                 for (HWND child : {m_text1, m_command1, m_command2})
                     SendMessageW(child, message, wParam, lParam);
+            }
             RedrawWindow(m_hwnd, nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
             break;
