@@ -355,7 +355,7 @@ void Form1::CreateFonts() {
 }
 
 // The design at m_dpi. What the client area lacks of it comes out of Text1; the controls below
-// Text1 move up by as much, and Label2 keeps to the right edge.
+// Text1 move up by as much and stay centred under it, and Label2 keeps to the right edge.
 void Form1::Layout(SIZE lost) {
     for (const ControlRow& row : kControls) {
         RECT rect = PixelRect(row, m_dpi);
@@ -363,7 +363,7 @@ void Form1::Layout(SIZE lost) {
             rect.right -= lost.cx;
             rect.bottom -= lost.cy;
         } else if (row.top >= kText1Row.top + kText1Row.height) {
-            OffsetRect(&rect, 0, -lost.cy);
+            OffsetRect(&rect, -lost.cx / 2, -lost.cy);
         }
         if (row.left + row.width == kClientWidth) OffsetRect(&rect, -lost.cx, 0);
         if (!row.className)

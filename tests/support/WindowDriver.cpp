@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -63,11 +65,21 @@ const Button kButtons[2] = {{"去空行", &Form1::Command1, RemoveBlankLines, fa
                             {"加空行", &Form1::Command2, AddBlankLines, true}};
 
 bool StartForm(Form1& form) {
+    // WINE_SCREEN=WxH: on a Wine desktop of that size of its own, named after it, as on a small
+    // screen (Wine takes the size of a desktop from this key when it is first used).
+    if (const char* screen = std::getenv("WINE_SCREEN")) {
+        const std::wstring size(screen, screen + std::strlen(screen));
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer\\Desktops", size.c_str(),
+                        REG_SZ, size.c_str(),
+                        static_cast<DWORD>((size.size() + 1) * sizeof(wchar_t)));
+        const HDESK desktop =
+            CreateDesktopW(size.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        if (!desktop || !SetThreadDesktop(desktop)) return false;
+    }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     if (!form.Create(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return false;
     g_form = &form;
-    SetWindowPos(form.Hwnd(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
     // Wine now and then drops the first injected input after a window appears.
     MouseTo(form.Hwnd(), {600, 20});
     return true;
@@ -152,9 +164,11 @@ void MouseTo(HWND window, POINT client, DWORD buttons) {
 }
 
 void MoveToDpi(UINT dpi) {
-    RECT window;
-    GetWindowRect(Form().Hwnd(), &window);
-    RECT suggested{window.left, window.top, window.left + 500, window.top + 400};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(Form().Hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    RECT suggested{work.right - 500, work.bottom - 400, work.right, work.bottom};
     SendMessageW(Form().Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                  reinterpret_cast<LPARAM>(&suggested));
     Pump();
