@@ -69,9 +69,9 @@ bool Inside(const RECT& r, const RECT& outer) {
 
 // At any DPI, where the design with the window's frame fits the work area: the design scaled by
 // dpi/96, each edge within a pixel (exact at 96). Where it does not: the window as tall or wide as
-// the work area, Text1 in its place but smaller, the other controls at their scaled size. Always:
-// the window in the work area, the controls in the client area, apart but for the design pixel by
-// which Label1's box reaches into Text1's.
+// the work area, Text1 smaller by what the client area lacks, the other controls at their scaled
+// size. Always: the window in the work area, the controls in the client area, apart but for the
+// design pixel by which Label1's box reaches into Text1's.
 void ExpectLayout(UINT dpi) {
     SCOPED_TRACE(testing::Message() << dpi << " DPI");
     const double scale = dpi / 96.0, slack = dpi == 96 ? 0 : 1;
@@ -100,15 +100,20 @@ void ExpectLayout(UINT dpi) {
     EXPECT_NEAR(Width(window), std::min(designWidth, Width(work)), slack);
     EXPECT_NEAR(Height(window), std::min(designHeight, Height(work)), slack);
     const bool fits = designWidth <= Width(work) && designHeight <= Height(work);
+    const double farRight = fits ? kDesign96[0].right * scale : rects[0].right,
+                 farBottom = fits ? kDesign96[0].bottom * scale : rects[0].bottom;
     for (size_t i = 0; i < rects.size(); ++i) {
         const RECT &r = rects[i], &d = kDesign96[i];
-        // Where the design does not fit, Text1 keeps its corner, the other controls their size.
-        for (LONG RECT::*edge : {&RECT::left, &RECT::top, &RECT::right, &RECT::bottom}) {
-            if (fits || (i == 1 && (edge == &RECT::left || edge == &RECT::top))) {
-                EXPECT_NEAR(r.*edge, d.*edge * scale, slack) << "rectangle " << i;
-            }
-        }
-        if (!fits && i > 1) {
+        // Where the design does not fit, Text1 keeps its corner and its margins to the client
+        // area's far edges, the other controls their size.
+        if (fits || i == 1) {
+            for (auto [edge, design] :
+                 {std::pair(r.left, d.left * scale),
+                  {r.top, d.top * scale},
+                  {r.right, farRight - (kDesign96[0].right - d.right) * scale},
+                  {r.bottom, farBottom - (kDesign96[0].bottom - d.bottom) * scale}})
+                EXPECT_NEAR(edge, design, slack) << "rectangle " << i;
+        } else if (i > 1) {
             EXPECT_NEAR(Width(r), Width(d) * scale, slack) << "control " << i;
             EXPECT_NEAR(Height(r), Height(d) * scale, slack) << "control " << i;
         }
