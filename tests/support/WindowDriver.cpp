@@ -2,8 +2,7 @@
 
 #include <commctrl.h>
 
-#include <cstdlib>
-#include <cstring>
+#include <cwchar>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -65,16 +64,13 @@ const Button kButtons[2] = {{"去空行", &Form1::Command1, RemoveBlankLines, fa
                             {"加空行", &Form1::Command2, AddBlankLines, true}};
 
 bool StartForm(Form1& form) {
-    // WINE_SCREEN=WxH: on a Wine desktop of that size of its own, named after it, as on a small
-    // screen (Wine takes the size of a desktop from this key when it is first used).
-    if (const char* screen = std::getenv("WINE_SCREEN")) {
-        const std::wstring size(screen, screen + std::strlen(screen));
-        RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer\\Desktops", size.c_str(),
-                        REG_SZ, size.c_str(),
-                        static_cast<DWORD>((size.size() + 1) * sizeof(wchar_t)));
-        const HDESK desktop =
-            CreateDesktopW(size.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr);
-        if (!desktop || !SetThreadDesktop(desktop)) return false;
+    // WINE_SCREEN=WxH: on a Wine desktop of its own of that size, as on a small screen (Wine sizes
+    // a desktop by this key when it first uses it).
+    if (const wchar_t* size = _wgetenv(L"WINE_SCREEN")) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer\\Desktops", size, REG_SZ,
+                        size, static_cast<DWORD>((wcslen(size) + 1) * sizeof *size));
+        if (!SetThreadDesktop(CreateDesktopW(size, nullptr, nullptr, 0, GENERIC_ALL, nullptr)))
+            return false;
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
