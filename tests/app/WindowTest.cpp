@@ -56,32 +56,19 @@ LOGFONTW FontOf(HWND control) {
     return font;
 }
 
-LONG Width(const RECT& r) {
-    return r.right - r.left;
-}
-LONG Height(const RECT& r) {
-    return r.bottom - r.top;
-}
-bool Inside(const RECT& r, const RECT& outer) {
-    RECT part;
-    return IntersectRect(&part, &r, &outer) && EqualRect(&part, &r);
-}
-
-// At any DPI, where the design with the window's frame fits the work area: the design scaled by
-// dpi/96, each edge within a pixel (exact at 96). Where it does not: the window as tall or wide as
-// the work area, Text1 smaller by what the client area lacks, the other controls at their scaled
-// size. Always: the window in the work area, the controls in the client area, apart but for the
-// design pixel by which Label1's box reaches into Text1's.
+// Where the design's window fits the work area: the design scaled by dpi/96, each edge within a
+// pixel (exact at 96). Else the window fills the work area that way and Text1 gives up what the
+// client area lacks. Always: the window in the work area, the controls in the client area, apart
+// but for the design pixel by which Label1's box reaches into Text1's.
 void ExpectLayout(UINT dpi) {
     SCOPED_TRACE(testing::Message() << dpi << " DPI");
     const double scale = dpi / 96.0, slack = dpi == 96 ? 0 : 1;
     const Form1& f = Form();
-    RECT window;
+    RECT window, work, part;
     GetWindowRect(f.Hwnd(), &window);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(f.Hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
-    EXPECT_TRUE(Inside(window, monitor.rcWork)) << "the window leaves the work area";
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_TRUE(IntersectRect(&part, &window, &work) && EqualRect(&part, &window))
+        << "off work area";
     std::vector<RECT> rects(1);
     GetClientRect(f.Hwnd(), &rects[0]);
     for (HWND control : {f.Text1(), f.Command1(), f.Command2()}) {
@@ -90,16 +77,16 @@ void ExpectLayout(UINT dpi) {
         MapWindowPoints(nullptr, f.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
     }
     rects.insert(rects.end(), {f.Label1().bounds, f.Label2().bounds});
-    // The design's window: its client area scaled, with this window's frame; as much of it as the
-    // work area holds.
-    const RECT& work = monitor.rcWork;
+    const auto width = [](const RECT& r) { return r.right - r.left; };
+    const auto height = [](const RECT& r) { return r.bottom - r.top; };
+    // The design's window: its client area scaled, with this window's frame.
     const LONG designWidth =
-        std::lround(Width(kDesign96[0]) * scale) + Width(window) - Width(rects[0]);
+        std::lround(kDesign96[0].right * scale) + width(window) - rects[0].right;
     const LONG designHeight =
-        std::lround(Height(kDesign96[0]) * scale) + Height(window) - Height(rects[0]);
-    EXPECT_NEAR(Width(window), std::min(designWidth, Width(work)), slack);
-    EXPECT_NEAR(Height(window), std::min(designHeight, Height(work)), slack);
-    const bool fits = designWidth <= Width(work) && designHeight <= Height(work);
+        std::lround(kDesign96[0].bottom * scale) + height(window) - rects[0].bottom;
+    EXPECT_NEAR(width(window), std::min(designWidth, width(work)), slack);
+    EXPECT_NEAR(height(window), std::min(designHeight, height(work)), slack);
+    const bool fits = designWidth <= width(work) && designHeight <= height(work);
     const double farRight = fits ? kDesign96[0].right * scale : rects[0].right,
                  farBottom = fits ? kDesign96[0].bottom * scale : rects[0].bottom;
     for (size_t i = 0; i < rects.size(); ++i) {
@@ -114,12 +101,12 @@ void ExpectLayout(UINT dpi) {
                   {r.bottom, farBottom - (kDesign96[0].bottom - d.bottom) * scale}})
                 EXPECT_NEAR(edge, design, slack) << "rectangle " << i;
         } else if (i > 1) {
-            EXPECT_NEAR(Width(r), Width(d) * scale, slack) << "control " << i;
-            EXPECT_NEAR(Height(r), Height(d) * scale, slack) << "control " << i;
+            EXPECT_NEAR(width(r), width(d) * scale, slack) << "control " << i;
+            EXPECT_NEAR(height(r), height(d) * scale, slack) << "control " << i;
         }
-        EXPECT_TRUE(Inside(r, rects[0])) << "control " << i;
+        // Of r in the client area, then in each control before it.
+        EXPECT_TRUE(IntersectRect(&part, &r, &rects[0]) && EqualRect(&part, &r)) << "control " << i;
         for (size_t j = 1; j < i; ++j) {
-            RECT part;
             IntersectRect(&part, &r, &rects[j]);  // empty: all zero
             EXPECT_LE(std::min(part.right - part.left, part.bottom - part.top), scale + 1)
                 << "controls " << j << " and " << i << " overlap";

@@ -64,8 +64,7 @@ const Button kButtons[2] = {{"去空行", &Form1::Command1, RemoveBlankLines, fa
                             {"加空行", &Form1::Command2, AddBlankLines, true}};
 
 bool StartForm(Form1& form) {
-    // WINE_SCREEN=WxH: on a Wine desktop of its own of that size, as on a small screen (Wine sizes
-    // a desktop by this key when it first uses it).
+    // WINE_SCREEN=WxH: on a Wine desktop of its own of that size (Wine sizes it by this key).
     if (const wchar_t* size = _wgetenv(L"WINE_SCREEN")) {
         RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer\\Desktops", size, REG_SZ,
                         size, static_cast<DWORD>((wcslen(size) + 1) * sizeof *size));
@@ -160,10 +159,8 @@ void MouseTo(HWND window, POINT client, DWORD buttons) {
 }
 
 void MoveToDpi(UINT dpi) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(Form().Hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
-    const RECT& work = monitor.rcWork;
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     RECT suggested{work.right - 500, work.bottom - 400, work.right, work.bottom};
     SendMessageW(Form().Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                  reinterpret_cast<LPARAM>(&suggested));
