@@ -309,24 +309,23 @@ SIZE Form1::SizeWindow(const RECT& where) {
     RECT frame{};
     AdjustWindowRectToDpi(frame, kStyle, 0, m_dpi);
     SIZE frameSize{frame.right - frame.left, frame.bottom - frame.top};
-    RECT client{};
+    int width = 0, height = 0;
     for (int pass = 0; pass < 2; ++pass) {
-        const int width =
-            std::max(least.cx, std::min(design.cx, work.right - work.left - frameSize.cx));
-        const int height =
-            std::max(least.cy, std::min(design.cy, work.bottom - work.top - frameSize.cy));
+        width = std::max(least.cx, std::min(design.cx, work.right - work.left - frameSize.cx));
+        height = std::max(least.cy, std::min(design.cy, work.bottom - work.top - frameSize.cy));
         SetWindowPos(m_hwnd, nullptr,
                      std::max(work.left, std::min(where.left, work.right - width - frameSize.cx)),
                      std::max(work.top, std::min(where.top, work.bottom - height - frameSize.cy)),
                      width + frameSize.cx, height + frameSize.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-        RECT window;
+        RECT window, client;
         GetWindowRect(m_hwnd, &window);
         GetClientRect(m_hwnd, &client);
-        if (client.right == width && client.bottom == height) break;
+        // A minimized window has no client area to measure.
+        if (IsIconic(m_hwnd) || (client.right == width && client.bottom == height)) break;
         frameSize = {window.right - window.left - client.right,
                      window.bottom - window.top - client.bottom};
     }
-    return {std::max(0L, design.cx - client.right), std::max(0L, design.cy - client.bottom)};
+    return {design.cx - width, design.cy - height};
 }
 
 Label& Form1::LabelOf(const ControlRow& row) {
