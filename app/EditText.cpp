@@ -2,19 +2,6 @@
 
 #include <version>
 
-namespace {
-
-// The one place where the window's wchar_t text meets the engine's char16_t text.
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "both are UTF-16 code units");
-wchar_t* AsWide(char16_t* text) {
-    return reinterpret_cast<wchar_t*>(text);
-}
-const wchar_t* AsWide(const char16_t* text) {
-    return reinterpret_cast<const wchar_t*>(text);
-}
-
-}  // namespace
-
 // The text is written into the string once, not zero-filled first (megabytes on a large text).
 std::u16string ReadEditText(HWND edit) {
     // One more unit for the terminator GetWindowTextW writes.

@@ -6,6 +6,15 @@
 
 // Whole-text operations on an edit control, in UTF-16 code units.
 
+// The one place where the window's wchar_t text meets the engine's char16_t text.
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "both are UTF-16 code units");
+inline wchar_t* AsWide(char16_t* text) {
+    return reinterpret_cast<wchar_t*>(text);
+}
+inline const wchar_t* AsWide(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
+}
+
 // The whole text in one read.
 std::u16string ReadEditText(HWND edit);
 

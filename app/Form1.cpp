@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "Accessibility.h"
+#include "Colours.h"
 #include "Dpi.h"
 #include "EditText.h"
 #include "resource.h"
@@ -58,6 +59,7 @@ constexpr int kKeyA = 65;
 constexpr WPARAM kCtrlAChar = 0x01;
 constexpr COLORREF kBlue = 0xFF0000;  // COLORREF is 0x00BBGGRR
 constexpr COLORREF kBlack = 0x000000;
+constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr int kText1PointsTimes10 = 105;
 // From this size on a press takes long enough to show the wait cursor.
 constexpr int kLargeText = 100000;
@@ -72,6 +74,15 @@ int ShiftMask() {
     return (GetKeyState(VK_SHIFT) < 0 ? kShiftMask : 0) |
            (GetKeyState(VK_CONTROL) < 0 ? kCtrlMask : 0) |
            (GetKeyState(VK_MENU) < 0 ? kAltMask : 0);
+}
+
+// Text1 is white by design; a contrast theme asks for its own colours, and where the system's
+// text would not read on white (a dark scheme), white would hide it.
+bool Text1TakesSystemColours() {
+    HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
+    return (SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+            (contrast.dwFlags & HCF_HIGHCONTRASTON)) ||
+           ContrastRatio(GetSysColor(COLOR_WINDOWTEXT), kWhite) < kReadableContrast;
 }
 
 class WaitCursor {
@@ -210,9 +221,23 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
         case WM_CTLCOLOREDIT:
             if (reinterpret_cast<HWND>(lParam) == m_text1) {
-                SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-                return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+                const HDC dc = reinterpret_cast<HDC>(wParam);
+                const bool systemColours = Text1TakesSystemColours();
+                SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+                SetBkColor(dc, systemColours ? GetSysColor(COLOR_WINDOW) : kWhite);
+                return reinterpret_cast<LRESULT>(systemColours ? GetSysColorBrush(COLOR_WINDOW)
+                                                               : GetStockObject(WHITE_BRUSH));
             }
+            break;
+
+        // Another colour scheme or contrast theme: everything is drawn again in its colours.
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+            if (message == WM_SYSCOLORCHANGE)
+                for (HWND child : {m_text1, m_command1, m_command2})
+                    SendMessageW(child, message, wParam, lParam);
+            RedrawWindow(m_hwnd, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
             break;
 
         // Tab from the multi-line edit under dialog-style keyboard handling.
@@ -374,15 +399,30 @@ void Form1::Layout(SIZE lost) {
     }
 }
 
+// The link's fixed colours give way to the system's where they would not read on the face
+// behind them (dark and contrast schemes); a hover that then looks like the rest is underlined.
 void Form1::Paint() {
     PAINTSTRUCT paint;
     const HDC dc = BeginPaint(m_hwnd, &paint);
     const HGDIOBJ oldFont = SelectObject(dc, m_messageFont.Get());
     SetBkMode(dc, TRANSPARENT);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE), text = GetSysColor(COLOR_BTNTEXT);
     for (const Label& label : m_labels) {
+        const bool hot = &label == &Label2() && label.foreColor == kBlue;
+        const COLORREF color =
+            ReadableOn(face, {label.foreColor, hot ? GetSysColor(COLOR_HOTLIGHT) : text, text});
+        GdiObject<HFONT> underlined;
+        if (hot && color == ReadableOn(face, {kBlack, text})) {
+            LOGFONTW font;
+            GetObjectW(m_messageFont.Get(), sizeof font, &font);
+            font.lfUnderline = TRUE;
+            underlined = GdiObject<HFONT>(CreateFontIndirectW(&font));
+            SelectObject(dc, underlined.Get());
+        }
         RECT bounds = label.bounds;
-        SetTextColor(dc, label.foreColor);
+        SetTextColor(dc, color);
         DrawTextW(dc, label.caption, -1, &bounds, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+        SelectObject(dc, m_messageFont.Get());  // before the underlined font is deleted
     }
     SelectObject(dc, oldFont);
     EndPaint(m_hwnd, &paint);

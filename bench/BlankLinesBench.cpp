@@ -1,49 +1,27 @@
-// Throughput of the two operations over a large realistic text and two
-// adversarial ones, each next to a plain copy of the same buffer measured in
-// the same run, into a fresh string and into a reused buffer. Ends with a
-// table per input: median MB/s over the repetitions (3 unless
-// --benchmark_repetitions says otherwise), the ratio to the copy, and the
-// spread (coefficient of variation). Rates are per CPU second of the process,
-// page faults included, so other load on the machine distorts them less than
-// wall time. Inputs are generated only when one of their rows runs, so
-// --benchmark_filter=realistic_100MB runs just those. Figures, but an
-// inexact result fails its row and the run exits 1.
+// Throughput of the two operations over a large realistic text and two adversarial ones, next
+// to a plain copy of the same text into a fresh string measured in the same run. Ends with a
+// table: median MB/s of UTF-16 input over the repetitions (3 unless --benchmark_repetitions
+// says otherwise), the ratio to the copy and the spread (coefficient of variation). Rates are
+// per CPU second, page faults included, so other load on the machine distorts them less than
+// wall time. Inputs are made only when one of their rows runs (--benchmark_filter=_1MB runs
+// the small one). Figures, but an inexact result fails its row and the run exits 1.
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "RealisticText.h"
 #include "LiteralModel.h"
+#include "RealisticText.h"
 #include "text/BlankLines.h"
 #include "text/EnginePaths.h"
 
 namespace {
 
-std::u16string RealisticText(size_t units) {
-    return RealisticTextMaker().Lines(units);
-}
-
-std::u16string LongSpaceRun(size_t units) {
-    std::u16string text = RealisticText(units / 2);
-    text += u"x";
-    text.append(100000, u' ');
-    text += u"\r\n";
-    text += RealisticText(units - text.size());
-    return text;
-}
-
-std::u16string OnlyBreaks(size_t units) {
-    std::u16string text;
-    text.reserve(units);
-    while (text.size() + 2 <= units) text += u"\r\n";
-    return text;
-}
+using Transform = std::u16string (*)(std::u16string_view);
 
 struct Input {
     const char* name;
@@ -57,234 +35,148 @@ struct Input {
     }
 };
 
-std::vector<Input>& Inputs() {
-    static std::vector<Input> inputs = {
-        {"realistic_100MB", [] { return RealisticText(50'000'000); }, false, {}},
-        {"space_run_10MB", [] { return LongSpaceRun(5'000'000); }, false, {}},
-        {"only_breaks_10MB", [] { return OnlyBreaks(5'000'000); }, false, {}},
-        {"realistic_1MB", [] { return RealisticText(500'000); }, true, {}},
-    };
-    return inputs;
+Input g_inputs[] = {
+    {"realistic_100MB", [] { return RealisticTextMaker().Lines(50'000'000); }, false, {}},
+    {"space_run_10MB",
+     [] {
+         const std::u16string half = RealisticTextMaker().Lines(2'500'000);
+         return half + u"x" + std::u16string(100'000, u' ') + u"\r\n" + half;
+     },
+     false,
+     {}},
+    {"only_breaks_10MB", [] { return LineBreaks(2'500'000); }, false, {}},
+    {"realistic_1MB", [] { return RealisticTextMaker().Lines(500'000); }, true, {}},
+};
+
+struct Op {
+    const char* name;
+    Transform run;
+    Transform model;  // what an engine's result must equal; none for the copy and the models
+};
+
+std::u16string Copy(std::u16string_view text) {
+    return std::u16string(text);
 }
 
-void SetBytes(benchmark::State& state, const std::u16string& text) {
+const Op kOps[] = {{"remove", RemoveBlankLines, model::RemoveBlankLines},
+                   {"add", AddBlankLines, model::AddBlankLines},
+                   {"copy", Copy, nullptr}};
+// The first two's models on the small input only, to show what the one-pass engine saves.
+const Op kModels[] = {{"model_remove", model::RemoveBlankLines, nullptr},
+                      {"model_add", model::AddBlankLines, nullptr}};
+
+bool g_inexact = false;
+
+// Against the model on the small input; elsewhere (the model would take hours over a long run
+// of spaces) against the portable path, which does without the vector instructions the timed
+// path uses. Worked out apart from the timing.
+bool Exact(Input& input, const Op& op) {
+    const std::u16string& text = input.Text();
+    if (!op.model) return true;
+    if (input.modelled) return op.run(text) == op.model(text);
+    UseEnginePath("portable");
+    const std::u16string expected = op.run(text);
+    UseEnginePath(EnginePaths().back());
+    return op.run(text) == expected;
+}
+
+void Time(benchmark::State& state, Input* input, const Op* op) {
+    if (!Exact(*input, *op)) {
+        g_inexact = true;
+        state.SkipWithError("inexact result");
+        return;
+    }
+    const std::u16string& text = input->Text();
+    for (auto _ : state) {
+        std::u16string out = op->run(text);
+        benchmark::DoNotOptimize(out.data());
+    }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                             static_cast<int64_t>(text.size() * sizeof(char16_t)));
 }
 
-void CopyFresh(benchmark::State& state, Input* input) {
-    const std::u16string& text = input->Text();
-    for (auto _ : state) {
-        std::u16string copy(text);
-        benchmark::DoNotOptimize(copy.data());
-    }
-    SetBytes(state, text);
-}
-
-void CopyReused(benchmark::State& state, Input* input) {
-    const std::u16string& text = input->Text();
-    std::u16string buffer(text);
-    for (auto _ : state) {
-        std::memcpy(buffer.data(), text.data(), text.size() * sizeof(char16_t));
-        benchmark::ClobberMemory();
-    }
-    SetBytes(state, text);
-}
-
-using FreshFn = std::u16string (*)(std::u16string_view);
-using ReusedFn = void (*)(std::u16string_view, std::u16string&);
-
-// An operation's two forms and its model.
-struct Op {
-    FreshFn fresh;
-    ReusedFn reused;
-    FreshFn model;
-};
-const Op kRemove{RemoveBlankLines, RemoveBlankLines, model::RemoveBlankLines};
-const Op kAdd{AddBlankLines, AddBlankLines, model::AddBlankLines};
-
-bool g_inexact = false;
-
-// A row's result against the model's on the small input; elsewhere (the model would take hours
-// over a long run of spaces) against the portable path's, which classifies and copies without
-// the vector instructions the timed path uses. Worked out apart from the timing.
-bool Exact(benchmark::State& state, Input* input, const Op* op, const std::u16string& out) {
-    const std::u16string& text = input->Text();
-    std::u16string expected;
-    if (input->modelled) {
-        expected = op->model(text);
-    } else {
-        UseEnginePath("portable");
-        expected = op->fresh(text);
-        UseEnginePath(EnginePaths().back());
-    }
-    if (out == expected) return true;
-    state.SkipWithError("inexact result");
-    g_inexact = true;
-    return false;
-}
-
-void Fresh(benchmark::State& state, Input* input, const Op* op) {
-    const std::u16string& text = input->Text();
-    if (!Exact(state, input, op, op->fresh(text))) return;
-    for (auto _ : state) {
-        std::u16string out = op->fresh(text);
-        benchmark::DoNotOptimize(out.data());
-    }
-    SetBytes(state, text);
-}
-
-void Reused(benchmark::State& state, Input* input, const Op* op) {
-    const std::u16string& text = input->Text();
-    std::u16string out;
-    op->reused(text, out);
-    for (auto _ : state) {
-        op->reused(text, out);
-        benchmark::DoNotOptimize(out.data());
-    }
-    // After the loop: the buffer has been written over again and again.
-    if (Exact(state, input, op, out)) SetBytes(state, text);
-}
-
-void Model(benchmark::State& state, Input* input, FreshFn model) {
-    const std::u16string& text = input->Text();
-    for (auto _ : state) {
-        std::u16string out = model(text);
-        benchmark::DoNotOptimize(out.data());
-    }
-    SetBytes(state, text);
-}
-
-// Collects the rate of every row ("remove_fresh/realistic_100MB") and prints
-// the engine next to the copy of the same input after the run.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Keeps each row's median rate and spread ("add/realistic_1MB") and prints the table after
+// the run.
+class TableReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            auto it = run.counters.find("bytes_per_second");
+            const auto it = run.counters.find("bytes_per_second");
             if (it == run.counters.end()) continue;
-            Figures& f = m_rows[run.run_name.function_name];
-            if (run.run_type == Run::RT_Iteration)
-                f.samples.push_back(it->second.value);
-            else if (run.aggregate_name == "median")
-                f.median = it->second.value;
+            Figures& row = m_rows[run.run_name.function_name];
+            // One repetition has no aggregates: its one rate stands for the median.
+            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")
+                row.rate = it->second.value;
             else if (run.aggregate_name == "cv")
-                f.cv = it->second.value;
+                row.cv = it->second.value;
         }
     }
 
     void PrintTable() {
-        static const char* const kColumns[] = {"remove_fresh", "remove_reused", "add_fresh",
-                                               "add_reused",   "copy_fresh",    "copy_reused"};
         std::printf(
-            "\nMB/s of input, median (ratio to the copy of the same input, same mode) "
-            "and spread (cv):\n%-18s",
-            "input");
-        for (const char* column : kColumns) std::printf("%22s", column);
-        std::printf("\n");
-        for (Input& input : Inputs()) {
+            "\nMB/s of input, median (ratio to the copy of the same input) and spread (cv)"
+            "\n%-18s%20s%20s%20s\n",
+            "input", "remove", "add", "copy");
+        for (const Input& input : g_inputs) {
             bool ran = false;
-            for (const char* column : kColumns)
-                ran = ran || m_rows.count(std::string(column) + "/" + input.name) != 0;
+            for (const Op& op : kOps) ran = ran || Row(op.name, input.name).rate > 0;
             if (!ran) continue;
+            const Figures copy = Row("copy", input.name);
             std::printf("%-18s", input.name);
-            for (const char* column : kColumns) {
-                std::string name = std::string(column) + "/" + input.name;
-                bool reused = std::strstr(column, "reused") != nullptr;
-                double copy =
-                    Median((reused ? "copy_reused/" : "copy_fresh/") + std::string(input.name));
-                PrintCell(name, copy);
+            for (const Op& op : kOps) {
+                const Figures row = Row(op.name, input.name);
+                char cell[64] = "-";
+                if (row.rate > 0)
+                    std::snprintf(cell, sizeof cell,
+                                  row.cv < 0 ? "%.0f (%.2f)" : "%.0f (%.2f) %.0f%%", row.rate / 1e6,
+                                  copy.rate > 0 ? row.rate / copy.rate : 0.0, row.cv * 100);
+                std::printf("%20s", cell);
             }
             std::printf("\n");
         }
-        for (const char* op : {"remove", "add"}) {
-            std::string model = std::string("model_") + op + "/realistic_1MB";
-            double engine = Median(std::string(op) + "_fresh/realistic_1MB");
-            if (Median(model) == 0 || engine == 0) continue;
-            std::printf("model_%-12s %6.0f MB/s on realistic_1MB; the engine is %.0fx faster\n", op,
-                        Median(model) / 1e6, engine / Median(model));
+        for (size_t i = 0; i < std::size(kModels); ++i) {
+            const double rate = Row(kModels[i].name, "realistic_1MB").rate;
+            const double engine = Row(kOps[i].name, "realistic_1MB").rate;
+            if (rate > 0 && engine > 0)
+                std::printf("%s: %.0f MB/s on realistic_1MB; the engine is %.0fx faster\n",
+                            kModels[i].name, rate / 1e6, engine / rate);
         }
     }
 
 private:
     struct Figures {
-        std::vector<double> samples;
-        double median = 0, cv = -1;
+        double rate = 0, cv = -1;  // no spread from one repetition
     };
 
-    double Median(const std::string& name) {
-        auto it = m_rows.find(name);
-        if (it == m_rows.end()) return 0;
-        Figures& f = it->second;
-        if (f.median == 0 && !f.samples.empty()) {
-            std::vector<double> v = f.samples;
-            std::sort(v.begin(), v.end());
-            f.median = v[v.size() / 2];
-        }
-        return f.median;
-    }
-
-    void PrintCell(const std::string& name, double copy) {
-        double rate = Median(name);
-        if (rate == 0) {
-            std::printf("%22s", "-");
-            return;
-        }
-        char cell[64];
-        int length = copy > 0
-                         ? std::snprintf(cell, sizeof cell, "%.0f (%.2f)", rate / 1e6, rate / copy)
-                         : std::snprintf(cell, sizeof cell, "%.0f (-)", rate / 1e6);
-        double cv = m_rows[name].cv;
-        if (cv >= 0 && length > 0)
-            std::snprintf(cell + length, sizeof cell - static_cast<size_t>(length), " %.0f%%",
-                          cv * 100);
-        std::printf("%22s", cell);
+    Figures Row(const std::string& op, const std::string& input) {
+        const auto it = m_rows.find(op + "/" + input);
+        return it == m_rows.end() ? Figures{} : it->second;
     }
 
     std::map<std::string, Figures> m_rows;
 };
 
-// Three repetitions, aggregates only on the console, unless asked otherwise.
-std::vector<char*> WithDefaults(int argc, char** argv) {
-    std::vector<char*> args(argv, argv + argc);
-    auto given = [&](const char* flag) {
-        return std::any_of(args.begin(), args.end(), [&](const char* a) {
-            return std::strncmp(a, flag, std::strlen(flag)) == 0;
-        });
-    };
-    static char repetitions[] = "--benchmark_repetitions=3";
-    static char aggregates[] = "--benchmark_display_aggregates_only=true";
-    if (!given("--benchmark_repetitions")) args.push_back(repetitions);
-    if (!given("--benchmark_display_aggregates_only") &&
-        !given("--benchmark_report_aggregates_only"))
-        args.push_back(aggregates);
-    return args;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> args = WithDefaults(argc, argv);
+    // Three repetitions, aggregates only on the console; flags given on the command line come
+    // later, and the last of a flag wins.
+    static char repetitions[] = "--benchmark_repetitions=3";
+    static char aggregates[] = "--benchmark_display_aggregates_only=true";
+    std::vector<char*> args(argv, argv + argc);
+    args.insert(args.begin() + 1, {repetitions, aggregates});
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
-    for (Input& input : Inputs()) {
-        Input* in = &input;
-        std::string suffix = std::string("/") + input.name;
-        benchmark::RegisterBenchmark(("copy_fresh" + suffix).c_str(), CopyFresh, in);
-        benchmark::RegisterBenchmark(("copy_reused" + suffix).c_str(), CopyReused, in);
-        benchmark::RegisterBenchmark(("remove_fresh" + suffix).c_str(), Fresh, in, &kRemove);
-        benchmark::RegisterBenchmark(("remove_reused" + suffix).c_str(), Reused, in, &kRemove);
-        benchmark::RegisterBenchmark(("add_fresh" + suffix).c_str(), Fresh, in, &kAdd);
-        benchmark::RegisterBenchmark(("add_reused" + suffix).c_str(), Reused, in, &kAdd);
-    }
-    // The step-by-step model on the small input, to show what the one-pass
-    // engine saves.
-    Input* small = &Inputs().back();
-    benchmark::RegisterBenchmark("model_remove/realistic_1MB", Model, small, kRemove.model);
-    benchmark::RegisterBenchmark("model_add/realistic_1MB", Model, small, kAdd.model);
+    for (Input& input : g_inputs)
+        for (const Op& op : kOps)
+            benchmark::RegisterBenchmark((std::string(op.name) + "/" + input.name).c_str(), Time,
+                                         &input, &op);
+    for (const Op& model : kModels)
+        benchmark::RegisterBenchmark((std::string(model.name) + "/realistic_1MB").c_str(), Time,
+                                     &g_inputs[3], &model);
 
-    RatioReporter reporter;
+    TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintTable();
     benchmark::Shutdown();

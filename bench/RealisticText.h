@@ -32,28 +32,7 @@ public:
         return text;
     }
 
-    // One line of exactly `units` units with no CR or LF in it, sentences of both languages
-    // separated by spaces, ending in trailing spaces.
-    std::u16string Line(size_t units) {
-        std::u16string text;
-        text.reserve(units + 512);
-        while (text.size() < units) {
-            if (Pick(0, 1))
-                AppendChinese(text, Pick(8, 60));
-            else
-                AppendEnglish(text, Pick(3, 14));
-            text.append(static_cast<size_t>(Pick(1, 3)), u' ');
-        }
-        text.resize(units - 3);
-        if (IsHighSurrogate(text.back()))  // do not cut a pair in two
-            text.back() = u'x';
-        text += u"   ";
-        return text;
-    }
-
 private:
-    static bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-
     int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_random); }
 
     void AppendChinese(std::u16string& text, int characters) {
@@ -83,3 +62,11 @@ private:
 
     std::mt19937_64 m_random;
 };
+
+// Nothing but line breaks: one line per break for the window, runs to the end for the engine.
+inline std::u16string LineBreaks(size_t count) {
+    std::u16string text;
+    text.reserve(2 * count);
+    for (size_t i = 0; i < count; ++i) text += u"\r\n";
+    return text;
+}

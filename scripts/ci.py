@@ -1,31 +1,40 @@
 #!/usr/bin/env python3
 """The checks between a build and a release, on Debian and on the Windows runners alike.
 
-  ci.py dist DIR [--arch A]      DIR (build/dist) holds the programs and every required test
-                                 program, each built for its machine, and SHA256SUMS lists every
-                                 file with its right hash (--arch: only that architecture's).
+  ci.py dist DIR [--arch A] [--also EXE]
+                                 DIR (build/dist) holds every program and required test program,
+                                 each built for its machine and listed with its hash in SHA256SUMS;
+                                 each program (and EXE) keeps the promises below with the time
+                                 stamp and site of BUILD-RECORD.txt (--arch: that one's only).
   ci.py program EXE [--machine M] [--site HOST] [--timestamp N]
                                  the program file: large-address-aware, and the machine, the
                                  version strings' site and the PE timestamp where given.
-  ci.py run DIR --results R      runs the required test programs in DIR (on Windows), each
-                                 within its limit, GoogleTest XML into R.
-  ci.py summary R --title T      the tests in R's XML as a job summary; each skip a warning.
+  ci.py version TAG              the tag (v1.2.0) is the version in CMakeLists.txt.
+  ci.py run DIR --results R      runs the required test programs found under DIR (on Windows),
+                                 each within its limit, GoogleTest XML into R.
+  ci.py summary R --title T      a job's results R as a job summary; each skip a warning.
   ci.py gate R...                each R (a job's results-IMAGE-ARCH) ran every required program
-                                 without a failure; each architecture has a job that skipped
-                                 nothing.
+                                 and started the program without a failure; each architecture
+                                 has a job that skipped nothing.
+A job's results folder holds the XML of each test program, start.txt (how the program's start
+went: "ok: ...", "failed: ..." or "not run: ...", from Desktop.ps1 -Start) and, on a runner
+without a usable desktop, no-desktop.txt with the reason (Desktop.ps1 -Prepare).
 Exits 1 and says why on any refusal.
 """
 import argparse
 import hashlib
 import os
+import re
 import struct
 import subprocess
 import sys
 import xml.etree.ElementTree as ET
 from pathlib import Path
+from urllib.parse import urlsplit
 
+ROOT = Path(__file__).resolve().parent.parent
 # The test programs every Windows job runs, with the most minutes each may take there. A
-# window program needs a desktop; the ARM64 job has none and runs the text program alone.
+# window program needs a desktop: a runner without a usable one runs the others, and says why.
 REQUIRED = [("text_tests", 2, "text"), ("app_tests", 9, "window"), ("app_tests_win7", 9, "window")]
 ARCHES = ("x86", "x64")
 MACHINES = {0x014C: "x86", 0x8664: "x64", 0xAA64: "arm64"}
@@ -55,6 +64,8 @@ def version_string(path, name):
 
 
 def check_program(exe, machine=None, site=None, timestamp=None):
+    if not Path(exe).is_file():
+        return [f"{exe} is missing"]
     problems = []
     got, stamp, characteristics = pe_header(exe)
     # 4 GB of address space for the x86 program on 64-bit Windows (x64 and ARM64 have it anyway).
@@ -70,16 +81,33 @@ def check_program(exe, machine=None, site=None, timestamp=None):
     return problems
 
 
+def check_version(tag, cmakelists=None):
+    text = cmakelists if cmakelists is not None else (ROOT / "CMakeLists.txt").read_text(encoding="utf-8")
+    version = re.search(r"^project\(\S+ VERSION ([0-9.]+)", text, re.M).group(1)
+    # v1.2 and v1.2.0 name version 1.2.0.0 too.
+    numbers = tag.removeprefix("v").split(".")
+    if tag.startswith("v") and len(numbers) <= 4 and (numbers + ["0"] * 4)[:4] == (version.split(".") + ["0"] * 4)[:4]:
+        return []
+    return [f"the tag {tag} is not the program's version {version} (CMakeLists.txt): tag v{version}, "
+            "or change project(VERSION) in a commit of its own and tag that"]
+
+
 def sha256(path):
     return hashlib.sha256(Path(path).read_bytes()).hexdigest()
 
 
-def check_dist(dist, arches=ARCHES):
+def check_dist(dist, arches=ARCHES, also=()):
     dist, problems = Path(dist), []
     files = {p.relative_to(dist).as_posix() for p in dist.rglob("*") if p.is_file()}
+    # The promises every program keeps: the record's time stamp and site.
+    record = dict(line.split(": ", 1) for line in _read(dist / "BUILD-RECORD.txt").splitlines()[:5] if ": " in line)
+    epoch, site = record.get("SOURCE_DATE_EPOCH", "").split(" ")[0], urlsplit(record.get("site address", "")).netloc
+    if not epoch.isdigit() or not site:
+        problems.append("BUILD-RECORD.txt names no SOURCE_DATE_EPOCH or site address")
+    for exe in [dist / f"TavrinBlankLines-{arch}.exe" for arch in arches] + [Path(exe) for exe in also]:
+        problems += check_program(exe, exe.stem.rsplit("-", 1)[1], site, int(epoch) if epoch.isdigit() else None)
     for arch in arches:
-        wanted = [f"TavrinBlankLines-{arch}.exe", f"window_pictures-{arch}.exe"]
-        wanted += [f"tests-{arch}/{name}.exe" for name, _, _ in REQUIRED]
+        wanted = [f"window_pictures-{arch}.exe"] + [f"tests-{arch}/{name}.exe" for name, _, _ in REQUIRED]
         # A test program not listed would never run on Windows.
         extra = {f for f in files if f.startswith(f"tests-{arch}/")} - set(wanted)
         problems += [f"{name} is not one of the required test programs" for name in sorted(extra)]
@@ -89,7 +117,7 @@ def check_dist(dist, arches=ARCHES):
             elif pe_header(dist / name)[0] != arch:
                 problems.append(f"{name} is built for {pe_header(dist / name)[0]}, not {arch}")
     listed = {}
-    for line in (dist / "SHA256SUMS").read_text(encoding="utf-8").splitlines():
+    for line in _read(dist / "SHA256SUMS").splitlines():
         digest, _, name = line.partition("  ")
         listed[name.lstrip("*")] = digest.lower()
     problems += [f"SHA256SUMS does not list {f}" for f in sorted(files - set(listed) - {"SHA256SUMS"})]
@@ -99,20 +127,32 @@ def check_dist(dist, arches=ARCHES):
     return problems
 
 
+def _read(path):
+    """A small text file's content, stripped; "" if there is none."""
+    return Path(path).read_text(encoding="utf-8-sig").strip() if Path(path).is_file() else ""
+
+
 def run_tests(directory, results):
     """Runs each required program; one that hangs is photographed, ended and named."""
     results = Path(results).resolve()
     results.mkdir(parents=True, exist_ok=True)
-    desktop = Path(__file__).resolve().parent.parent / ".github/scripts/Desktop.ps1"
+    no_desktop = _read(results / "no-desktop.txt")
     problems = []
-    for name, minutes, _ in REQUIRED:
-        exe = Path(directory).resolve() / f"{name}.exe"
+    for name, minutes, kind in REQUIRED:
+        exe = next(Path(directory).resolve().rglob(f"{name}.exe"), None)
+        if kind == "window" and no_desktop:
+            print(f"{name}: not run ({no_desktop})")
+            continue
+        if exe is None:
+            problems.append(f"{name}.exe: not found under {directory}")
+            continue
         print(f"::group::{name}.exe (at most {minutes} minutes)", flush=True)
         process = subprocess.Popen([str(exe), f"--gtest_output=xml:{results / name}.xml"], cwd=exe.parent)
         try:
             code = process.wait(timeout=60 * minutes)
         except subprocess.TimeoutExpired:
-            subprocess.run(["powershell", "-File", str(desktop), "-Screenshot", str(results / f"{name}.hung.png")])
+            subprocess.run(["powershell", "-File", str(ROOT / ".github/scripts/Desktop.ps1"),
+                            "-Screenshot", str(results / f"{name}.hung.png")])
             process.kill()
             code = f"hung, ended after {minutes} minutes (screen: {name}.hung.png)"
         print("::endgroup::", flush=True)
@@ -121,12 +161,16 @@ def run_tests(directory, results):
     return problems
 
 
-def read_results(directory, programs):
-    """(problems, skips) of one job's XML reports for the programs named."""
-    problems, skips = [], []
-    for name, _, _ in programs:
+def read_job(directory):
+    """(problems, skips, not run) of one job's results folder."""
+    directory, problems, skips, not_run = Path(directory), [], [], []
+    no_desktop = _read(directory / "no-desktop.txt")
+    for name, _, kind in REQUIRED:
+        if kind == "window" and no_desktop and not (directory / f"{name}.xml").exists():
+            not_run.append(f"{name}: {no_desktop}")
+            continue
         try:
-            cases = list(ET.parse(Path(directory) / f"{name}.xml").getroot().iter("testcase"))
+            cases = list(ET.parse(directory / f"{name}.xml").getroot().iter("testcase"))
         except (OSError, ET.ParseError) as error:
             problems.append(f"{name}: no readable report ({error})")
             continue
@@ -136,44 +180,52 @@ def read_results(directory, programs):
             problems.append(f"{name}: ran no tests")
         if failed:
             problems.append(f"{name}: {len(failed)} of {len(ran)} tests failed")
-        for case in ran:
+        for case in cases:
             skip = case.find("skipped")
-            if skip is not None or case.get("result") == "skipped":
+            if case.get("status", "run") != "run":  # DISABLED_ in its name, or otherwise not run
+                why = f"not run ({case.get('result', 'suppressed')})"
+            elif skip is not None or case.get("result") == "skipped":
                 why = " ".join(("" if skip is None else skip.get("message") or skip.text or "").split())
-                skips.append(f"{name}: {case.get('classname')}.{case.get('name')}: {why[:300]}")
-    return problems, skips
-
-
-def job_programs(job):
-    return [p for p in REQUIRED if p[2] == "text"] if job.endswith("arm64") else REQUIRED
+            else:
+                continue
+            skips.append(f"{name}: {case.get('classname')}.{case.get('name')}: {why[:300]}")
+    start = _read(directory / "start.txt")
+    if start.startswith("not run"):
+        not_run.append(f"the program's start: {start.partition(': ')[2]}")
+    elif not start.startswith("ok"):
+        problems.append(f"the program's start: {start or 'no result (start.txt)'}")
+    return problems, skips, not_run
 
 
 def summary(results, title):
-    programs = [p for p in REQUIRED if (Path(results) / f"{p[0]}.xml").is_file()]
-    problems, skips = read_results(results, programs)
+    problems, skips, not_run = read_job(results)
     lines = [f"### Tests: {title}", ""]
     lines += [f"- {p}" for p in problems] or ["No test failed."]
-    lines += [f"- ran {', '.join(p[0] for p in programs) or 'no test program'}", ""]
-    lines += [f"**Skipped ({len(skips)}), not passed:**", ""] + [f"- {s}" for s in skips] if skips else []
+    lines += ["", f"**Not run ({len(not_run)}):**", ""] + [f"- {n}" for n in not_run] if not_run else []
+    lines += ["", f"**Skipped ({len(skips)}), not passed:**", ""] + [f"- {s}" for s in skips] if skips else []
     for skip in skips:
         print(f"::warning title=Skipped on {title}::{skip}")
     with open(os.environ.get("GITHUB_STEP_SUMMARY", os.devnull), "a", encoding="utf-8") as out:
-        out.write("\n".join(lines) + "\n")
+        out.write("\n".join(lines) + "\n\n")
     print("\n".join(lines))
-    return []
+    return problems
 
 
 def gate(jobs):
-    problems, clean = [], {}
+    problems, clean, skipped = [], {}, {}
     for directory in jobs:
         job = Path(directory).name.removeprefix("results-")
-        found, skips = read_results(directory, job_programs(job))
+        arch = job.rsplit("-", 1)[-1]
+        found, skips, not_run = read_job(directory)
         problems += [f"{job}: {p}" for p in found]
-        clean.setdefault(job.rsplit("-", 1)[-1], []).extend([] if found or skips else [job])
-        print(f"{job}: {len(skips)} skip(s)" + "".join(f"\n  {s}" for s in skips))
+        clean.setdefault(arch, []).extend([] if found or skips else [job])
+        skipped.setdefault(arch, []).extend(f"{job}: {s}" for s in skips)
+        print(f"{job}: {len(skips)} skip(s), {len(not_run)} not run" + "".join(
+            f"\n  skipped {s}" for s in skips) + "".join(f"\n  not run: {n}" for n in not_run))
     for arch in ARCHES + ("arm64",):
         if not clean.get(arch):
-            problems.append(f"{arch}: no job ran every required test without a skip")
+            problems.append(f"{arch}: no job passed with nothing skipped" +
+                            "".join(f"; skipped {s}" for s in skipped.get(arch, [])[:3]))
     return problems
 
 
@@ -183,11 +235,13 @@ def main(argv=None):
     p = sub.add_parser("dist")
     p.add_argument("dir")
     p.add_argument("--arch", choices=ARCHES)
+    p.add_argument("--also", action="append", default=[])
     p = sub.add_parser("program")
     p.add_argument("exe")
     p.add_argument("--machine")
     p.add_argument("--site")
     p.add_argument("--timestamp", type=int)
+    sub.add_parser("version").add_argument("tag")
     p = sub.add_parser("run")
     p.add_argument("dir")
     p.add_argument("--results", required=True)
@@ -196,16 +250,14 @@ def main(argv=None):
     p.add_argument("--title", required=True)
     sub.add_parser("gate").add_argument("jobs", nargs="+")
     args = parser.parse_args(argv)
-    if args.command == "dist":
-        problems = check_dist(args.dir, [args.arch] if args.arch else ARCHES)
-    elif args.command == "program":
-        problems = check_program(args.exe, args.machine, args.site, args.timestamp)
-    elif args.command == "run":
-        problems = run_tests(args.dir, args.results)
-    elif args.command == "summary":
-        problems = summary(args.results, args.title)
-    else:
-        problems = gate(args.jobs)
+    problems = {
+        "dist": lambda: check_dist(args.dir, [args.arch] if args.arch else ARCHES, args.also),
+        "program": lambda: check_program(args.exe, args.machine, args.site, args.timestamp),
+        "version": lambda: check_version(args.tag),
+        "run": lambda: run_tests(args.dir, args.results),
+        "summary": lambda: summary(args.results, args.title),
+        "gate": lambda: gate(args.jobs),
+    }[args.command]()
     for problem in problems:
         print(f"::error::{problem}")
     print(f"ci.py {args.command}: " + (f"{len(problems)} problem(s)" if problems else "ok"))

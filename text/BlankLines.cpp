@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#if defined(__SSE2__)
 #define BLANKLINES_SSE2 1
 #define BLANKLINES_TARGET_SSE2
 #include <emmintrin.h>
-#elif defined(__i386__) && (defined(__GNUC__) || defined(__clang__))
+#elif defined(__i386__)
 // 32-bit x86 built for processors without SSE2 (32-bit Windows 7 runs on
 // them): the SSE2 path is compiled for it alone and chosen at run time.
 #define BLANKLINES_SSE2 1
@@ -20,20 +20,12 @@
 #include <emmintrin.h>
 #endif
 
-// The AVX2 path needs per-function target attributes, which MSVC lacks; MSVC
-// builds keep the SSE2 path.
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#if defined(__x86_64__) || defined(__i386__)
 #define BLANKLINES_AVX2 1
 #include <immintrin.h>
 #endif
 
-#if defined(__GNUC__) || defined(__clang__)
 #define BLANKLINES_INLINE inline __attribute__((always_inline))
-#elif defined(_MSC_VER)
-#define BLANKLINES_INLINE __forceinline
-#else
-#define BLANKLINES_INLINE inline
-#endif
 
 namespace {
 
@@ -176,15 +168,6 @@ struct Avx2 {
 };
 #endif
 
-// The builtin, unlike _mm_prefetch, needs no SSE in the generic code; in an
-// i686 function without SSE it compiles to nothing, and there is no prefetch
-// instruction to use anyway.
-#if defined(__GNUC__) || defined(__clang__)
-#define BLANKLINES_PREFETCH(p) __builtin_prefetch(p, 0, 3)
-#elif BLANKLINES_SSE2
-#define BLANKLINES_PREFETCH(p) _mm_prefetch(p, _MM_HINT_T0)
-#endif
-
 // Runs fn(bs, src) over the blocks of s[from, n] (block starts from, from + 64,
 // ... while at most n; src holds the block and 64 units after it) until fn
 // returns false. The last blocks come from a zero-padded copy: a zero unit is
@@ -193,14 +176,14 @@ template <class Fn>
 BLANKLINES_INLINE size_t ForEachBlock(const char16_t* s, size_t n, size_t from, Fn fn) {
     size_t bs = from;
     for (; n - bs >= kReach; bs += kBlock) {
-#if defined(BLANKLINES_PREFETCH)
         // Two pages ahead (the hardware prefetchers stop at page edges), as
         // an integer address since the text may end before it. Worth a few
-        // percent on a large text that is not in cache.
+        // percent on a large text that is not in cache. The builtin, unlike
+        // _mm_prefetch, needs no SSE: in an i686 function without it, it
+        // compiles to nothing.
         uintptr_t ahead = reinterpret_cast<uintptr_t>(s + bs) + 8192;
-        BLANKLINES_PREFETCH(reinterpret_cast<const char*>(ahead));
-        BLANKLINES_PREFETCH(reinterpret_cast<const char*>(ahead + 64));
-#endif
+        __builtin_prefetch(reinterpret_cast<const char*>(ahead), 0, 3);
+        __builtin_prefetch(reinterpret_cast<const char*>(ahead + 64), 0, 3);
         if (!fn(bs, s + bs)) return bs;
     }
     for (; bs <= n; bs += kBlock) {
@@ -438,18 +421,21 @@ void Overwrite(std::u16string& out, size_t capacity, Write write) {
 #endif
 }
 
-void RemoveInto(std::u16string_view text, std::u16string& out) {
+}  // namespace
+
+std::u16string RemoveBlankLines(std::u16string_view text) {
     RemoveFn remove = TheEngine().remove;
-    out.clear();  // nothing old to carry over if the buffer must grow
+    std::u16string out;
     // The result is never longer than the text.
     Overwrite(out, text.size() + kSlack,
               [&](char16_t* data) { return remove(text.data(), text.size(), data); });
+    return out;
 }
 
-void AddInto(std::u16string_view text, std::u16string& out) {
+std::u16string AddBlankLines(std::u16string_view text) {
     AddFn add = TheEngine().add;
     const size_t n = text.size();
-    out.clear();
+    std::u16string out;
     // Prose grows by a few percent; past the guess the work goes on in a
     // larger buffer from where it stopped.
     size_t capacity = n + n / 8 + kSlack;
@@ -457,31 +443,9 @@ void AddInto(std::u16string_view text, std::u16string& out) {
     for (;;) {
         Overwrite(out, capacity,
                   [&](char16_t* data) { return add(text.data(), n, data, capacity, state); });
-        if (state.done) return;
+        if (state.done) return out;
         capacity += capacity / 2;
     }
-}
-
-}  // namespace
-
-std::u16string RemoveBlankLines(std::u16string_view text) {
-    std::u16string out;
-    RemoveInto(text, out);
-    return out;
-}
-
-std::u16string AddBlankLines(std::u16string_view text) {
-    std::u16string out;
-    AddInto(text, out);
-    return out;
-}
-
-void RemoveBlankLines(std::u16string_view text, std::u16string& out) {
-    RemoveInto(text, out);
-}
-
-void AddBlankLines(std::u16string_view text, std::u16string& out) {
-    AddInto(text, out);
 }
 
 std::vector<std::string_view> EnginePaths() {

@@ -16,8 +16,3 @@ std::u16string RemoveBlankLines(std::u16string_view text);
 // CR LF, so each line but the last is followed by exactly one blank line.
 // Idempotent.
 std::u16string AddBlankLines(std::u16string_view text);
-
-// Same results written into a caller's buffer, whose capacity is reused
-// across calls (no fresh allocation once it is large enough).
-void RemoveBlankLines(std::u16string_view text, std::u16string& out);
-void AddBlankLines(std::u16string_view text, std::u16string& out);

@@ -1,13 +1,15 @@
 # What the Windows jobs need of the desktop itself (Windows PowerShell 5.1; ASCII only, as it
 # reads a script without a byte order mark in the ANSI code page):
 #   -Prepare         minimise the other windows, so the window under test gets the keyboard;
-#                    the screen size goes to the job summary
+#                    the screen size goes to the job summary. Without a usable desktop, the
+#                    reason goes to results/no-desktop.txt instead (scripts/ci.py reads it).
 #   -Screenshot PNG  the whole screen, for what was in the way when something failed or hung
-#   -Start EXE       the published program opens its window with its caption and closes on
-#                    WM_CLOSE with exit code 0
+#   -Start EXE       the program opens its window with its caption and closes on WM_CLOSE with
+#                    exit code 0; results/start.txt says "ok: ...", "failed: ..." or "not run: ..."
 param([switch]$Prepare, [string]$Screenshot, [string]$Start)
 Add-Type -AssemblyName System.Drawing, System.Windows.Forms
 $screen = [System.Windows.Forms.SystemInformation]::VirtualScreen
+New-Item -ItemType Directory -Force results | Out-Null
 
 function Save-Screen([string]$Path) {
     New-Item -ItemType Directory -Force (Split-Path -Parent $Path) | Out-Null
@@ -18,16 +20,8 @@ function Save-Screen([string]$Path) {
     Write-Host "saved the screen ($($screen.Width)x$($screen.Height)) to $Path"
 }
 
-if ($Prepare) {
-    (New-Object -ComObject Shell.Application).MinimizeAll()
-    Start-Sleep -Seconds 1
-    $line = "**$env:CI_LABEL**: screen $($screen.Width)x$($screen.Height)"
-    Write-Host $line
-    if ($env:GITHUB_STEP_SUMMARY) { Add-Content -LiteralPath $env:GITHUB_STEP_SUMMARY -Value $line }
-}
-if ($Screenshot) { Save-Screen $Screenshot }
-if ($Start) {
-    $p = Start-Process -FilePath (Resolve-Path -LiteralPath $Start).Path -PassThru
+function Start-Once([string]$Exe) {
+    $p = Start-Process -FilePath (Resolve-Path -LiteralPath $Exe).Path -PassThru
     $null = $p.Handle  # keeps the exit code readable
     for ($i = 0; $i -lt 80 -and $p.MainWindowHandle -eq [IntPtr]::Zero -and -not $p.HasExited; $i++) {
         Start-Sleep -Milliseconds 250
@@ -36,14 +30,33 @@ if ($Start) {
     if ($p.MainWindowHandle -eq [IntPtr]::Zero) {
         Save-Screen 'results/no-window.png'
         if (-not $p.HasExited) { $p.Kill() }
-        Write-Host "::error::$Start showed no window within 20 seconds"; exit 1
+        return "failed: $Exe showed no window within 20 seconds (screen: no-window.png)"
     }
     $title = $p.MainWindowTitle
-    Write-Host "window '$title' opened"
     [void]$p.CloseMainWindow()
-    if (-not $p.WaitForExit(10000)) { $p.Kill(); Write-Host "::error::$Start did not close on WM_CLOSE"; exit 1 }
-    if ($title -notlike '*Tavrin*' -or $p.ExitCode -ne 0) {
-        Write-Host "::error::caption '$title', exit code $($p.ExitCode)"; exit 1
+    if (-not $p.WaitForExit(10000)) { $p.Kill(); return "failed: $Exe did not close on WM_CLOSE" }
+    if ($title -notlike '*Tavrin*' -or $p.ExitCode -ne 0) { return "failed: caption '$title', exit code $($p.ExitCode)" }
+    return "ok: window '$title' opened, closed with exit code 0"
+}
+
+if ($Prepare) {
+    # A runner started as a service has a window station nobody sees (no WSF_VISIBLE).
+    $why = if (-not [Environment]::UserInteractive) { 'no usable desktop: the window station is not interactive' }
+           elseif ($screen.Width -eq 0) { 'no usable desktop: no screen' }
+    if ($why) { Set-Content -LiteralPath results/no-desktop.txt -Value $why; $line = "**$env:CI_LABEL**: $why" }
+    else {
+        (New-Object -ComObject Shell.Application).MinimizeAll()
+        Start-Sleep -Seconds 1
+        $line = "**$env:CI_LABEL**: screen $($screen.Width)x$($screen.Height)"
     }
-    Write-Host "closed, exit code 0"
+    Write-Host $line
+    if ($env:GITHUB_STEP_SUMMARY) { Add-Content -LiteralPath $env:GITHUB_STEP_SUMMARY -Value $line }
+}
+if ($Screenshot) { Save-Screen $Screenshot }
+if ($Start) {
+    $result = if (Test-Path results/no-desktop.txt) { 'not run: ' + (Get-Content -Raw results/no-desktop.txt).Trim() }
+              else { Start-Once $Start }
+    Set-Content -LiteralPath results/start.txt -Value $result
+    if ($result -like 'failed*') { Write-Host "::error::$result"; exit 1 }
+    Write-Host $result
 }

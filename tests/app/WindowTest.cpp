@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "Colours.h"
 #include "Dpi.h"
 #include "Site.h"
 #include "WindowDriver.h"
@@ -269,8 +271,17 @@ TEST(Keyboard, CtrlAAloneSelectsTheWholeText) {
     EXPECT_EQ(g_charsToText1, u"a");
 }
 
-// Clicks on Label2 open the site, each once; one on Label1 does nothing.
+// Clicks on Label2 open the site, each once; one on Label1 does nothing. Label2 is drawn black and
+// blue, and with a dark scheme set meanwhile each text reads (WCAG contrast 4.5:1 or more).
 TEST(Label2, ColourAndCursorFollowTheMouseAndEachClickOpensTheSite) {
+    EXPECT_NEAR(ContrastRatio(0xFF0000, 0x000000), 2.44, 0.01);  // blue on black
+    static constexpr int kElements[] = {COLOR_BTNFACE, COLOR_WINDOW, COLOR_BTNTEXT,
+                                        COLOR_WINDOWTEXT, COLOR_HOTLIGHT};
+    static constexpr COLORREF kDark[] = {0, 0, 0xFFFFFF, 0xFFFFFF, 0x00FFFF};
+    COLORREF standard[std::size(kElements)];
+    std::transform(std::begin(kElements), std::end(kElements), standard, GetSysColor);
+    const std::shared_ptr<void> restore(
+        nullptr, [&](void*) { SetSysColors(std::size(kElements), kElements, standard); });
     const Form1& f = Form();
     const HWND form = f.Hwnd();
     const POINT bare{600, 20}, label1 = Centre(f.Label1().bounds),
@@ -291,16 +302,50 @@ TEST(Label2, ColourAndCursorFollowTheMouseAndEachClickOpensTheSite) {
         {f.Command1(), {10, 10}, 0, 0xFF0000},
         {form, bare, 0, 0x000000},
     };
+    const RECT& l1 = f.Label1().bounds;  // its lower edge is inside Text1's box
+    const std::tuple<HWND, RECT> texts[] = {
+        {form, {l1.left, l1.top, l1.right, (l1.top + l1.bottom) / 2}},
+        {form, f.Label2().bounds},
+        {f.Text1(), {0, 0, 120, 30}}};  // its first line
+    SetText1(u"文字 text");
+    SetFocus(f.Command1());  // no caret over the text
     g_shellCalls.clear();
-    for (const auto& step : steps) {
-        MouseTo(step.window, step.point, step.buttons);
-        EXPECT_EQ(f.Label2().foreColor, step.color) << "step " << (&step - steps);
-        const bool overLabel2 = step.window == form && step.point.x == label2.x;
-        EXPECT_EQ(GetCursor() == LoadCursorW(nullptr, IDC_HAND), overLabel2)
-            << "step " << (&step - steps);
+    for (bool dark : {false, true}) {
+        SetSysColors(std::size(kElements), kElements, dark ? kDark : standard);
+        Pump();
+        for (const auto& step : steps) {
+            SCOPED_TRACE(testing::Message() << (dark ? "dark, " : "") << "step " << &step - steps);
+            MouseTo(step.window, step.point, step.buttons);
+            EXPECT_EQ(f.Label2().foreColor, step.color);
+            const bool overLabel2 = step.window == form && step.point.x == label2.x;
+            EXPECT_EQ(GetCursor() == LoadCursorW(nullptr, IDC_HAND), overLabel2);
+            for (size_t i = 0; i < std::size(texts); ++i) {
+                const auto& [window, rect] = texts[i];
+                const HDC dc = GetDC(window);
+                const COLORREF back = GetPixel(dc, rect.right - 1, rect.top);  // no text there
+                double most = 1;
+                bool own = false;  // the step's colour drawn
+                for (LONG y = rect.top; y < rect.bottom; ++y)
+                    for (LONG x = rect.left; x < rect.right; ++x) {
+                        const COLORREF pixel = GetPixel(dc, x, y);
+                        most = std::max(most, ContrastRatio(pixel, back));
+                        own = own || pixel == step.color;
+                    }
+                ReleaseDC(window, dc);
+                EXPECT_GE(most, kReadableContrast) << "text " << i;
+                EXPECT_TRUE(i != 1 || dark || own) << "Label2's colour";
+                EXPECT_TRUE(i != 2 || back == GetSysColor(COLOR_WINDOW));
+            }
+        }
+    }
+    // Drawn again on a theme change, also where the system repaints nothing.
+    for (UINT message : {WM_SYSCOLORCHANGE, WM_SETTINGCHANGE}) {
+        RedrawWindow(form, nullptr, nullptr, RDW_VALIDATE | RDW_ALLCHILDREN);
+        SendMessageW(form, message, SPI_SETHIGHCONTRAST, 0);
+        EXPECT_TRUE(GetUpdateRect(form, nullptr, 0) && GetUpdateRect(f.Text1(), nullptr, 0));
     }
     // The address the build was configured with.
-    EXPECT_EQ(g_shellCalls, std::vector(2, ShellCall{form, "open", APP_SITE_URL, "", "", 5}));
+    EXPECT_EQ(g_shellCalls, std::vector(4, ShellCall{form, "open", APP_SITE_URL, "", "", 5}));
 }
 
 // A press by mouse, or by Tab and Space or Enter from the box, leaves the focus in the box: Ctrl+A,

@@ -1,6 +1,7 @@
-"""scripts/ci.py: the release gate fed the GoogleTest XML our test programs wrote under Wine
-(samples/), the package and program file checks fed small made-up PE files; faults planted."""
-import re
+"""scripts/ci.py: the release gate and job summary fed results folders, the package and program
+file checks fed small PE files, all made here with faults planted."""
+import contextlib
+import io
 import shutil
 import struct
 import sys
@@ -11,13 +12,11 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
 import ci  # noqa: E402
 
-SAMPLES = Path(__file__).resolve().parent / "samples"
-JOBS = ["windows-2025-x86", "windows-2022-x86", "windows-2025-x64", "windows-2022-x64", "msys2-arm64"]
 SITE = [("CompanyName", "www.tavrin.example"), ("ProductName", "www.tavrin.example")]
-
-
-def plant(element, text):  # into the first test that passed
-    return re.sub(r"<testcase ([^>]*?) />", rf'<testcase \1><{element} message="planted"/></testcase>', text, count=1)
+RECORD = "commit: x\nsite address: http://www.tavrin.example/\nSOURCE_DATE_EPOCH: 7 (1970-01-01T00:00:07Z)\n"
+JOBS = ["a-x86", "b-x86", "a-x64", "b-x64", "c-arm64"]  # results-IMAGE-ARCH
+PASS, FAIL = ("run", "completed", ""), ("run", "completed", '<failure message="planted"/>')
+SKIP, DISABLED = ("run", "skipped", '<skipped message="planted"/>'), ("notrun", "suppressed", "")
 
 
 def pe(machine=0x8664, characteristics=0x0022, timestamp=7, strings=SITE):
@@ -26,6 +25,13 @@ def pe(machine=0x8664, characteristics=0x0022, timestamp=7, strings=SITE):
     for name, value in strings:  # as in a version block: the name, padding, the value
         data += f"{name}\0\0".encode("utf-16-le") + f"{value}\0".encode("utf-16-le")
     return bytes(data)
+
+
+def report(*cases):
+    """GoogleTest XML with a test T.tN for each (status, result, child element)."""
+    body = "".join(f'<testcase name="t{i}" classname="T" status="{s}" result="{r}">{c}</testcase>'
+                   for i, (s, r, c) in enumerate(cases))
+    return f'<?xml version="1.0"?><testsuites><testsuite name="T">{body}</testsuite></testsuites>'
 
 
 class Checks(unittest.TestCase):
@@ -40,75 +46,88 @@ class Checks(unittest.TestCase):
         else:
             self.assertEqual(problems, [])
 
-    def test_gate(self):
-        # As a Windows job writes it: without the test that skips under Wine only.
-        sample = {n: re.sub(r"\s*<testcase [^>]*>\s*<skipped.*?</testcase>", "", (SAMPLES / f"{n}.xml").read_text(),
-                            flags=re.S) for n in ("app_tests", "text_tests")}
-        cases = [
-            (None, None, None, None),
-            (lambda t: plant("failure", t), "windows-2022-x64", "app_tests", "windows-2022-x64: app_tests: 1 of"),
-            (None, "windows-2025-x86", "text_tests", "windows-2025-x86: text_tests: no readable report"),
-            (lambda t: t[: len(t) // 2], "msys2-arm64", "text_tests", "msys2-arm64: text_tests: no readable report"),
-            (lambda t: re.sub(r"<testsuite .*?</testsuite>", "", t, flags=re.S), "windows-2025-x64",
-             "app_tests_win7", "windows-2025-x64: app_tests_win7: ran no tests"),
-            (lambda t: plant("skipped", t), "msys2-arm64", "text_tests", "arm64: no job ran every required test"),
+    def test_gate_and_summary(self):
+        no_desktop = {"no-desktop.txt": "no usable desktop: planted", "start.txt": "not run: no usable desktop: planted",
+                      "app_tests.xml": None, "app_tests_win7.xml": None}
+        cases = [  # job, its files changed (None: left out), refusal, a line the gate prints
+            (None, {}, None, "a-x86: 0 skip(s), 0 not run"),
+            ("b-x64", {"app_tests.xml": report(PASS, FAIL)}, "b-x64: app_tests: 1 of 2 tests failed", None),
+            ("a-x86", {"text_tests.xml": None}, "a-x86: text_tests: no readable report", None),
+            ("c-arm64", {"text_tests.xml": report(PASS)[:60]}, "c-arm64: text_tests: no readable report", None),
+            ("a-x64", {"app_tests_win7.xml": report()}, "a-x64: app_tests_win7: ran no tests", None),
+            ("c-arm64", {"text_tests.xml": report(PASS, SKIP)}, "arm64: no job passed with nothing skipped", None),
+            ("c-arm64", {"text_tests.xml": report(PASS, DISABLED)},
+             "arm64: no job passed with nothing skipped; skipped c-arm64: text_tests: T.t1: not run", None),
             # A skip passes where another job of that architecture skipped nothing.
-            (lambda t: plant("skipped", t), "windows-2025-x64", "app_tests", None),
+            ("a-x64", {"app_tests.xml": report(PASS, SKIP)}, None, "a-x64: 1 skip(s)"),
+            ("c-arm64", no_desktop, None, "  not run: app_tests: no usable desktop: planted"),
+            ("c-arm64", no_desktop | {"text_tests.xml": None}, "c-arm64: text_tests: no readable report", None),
+            ("c-arm64", {"start.txt": "failed: no window"}, "c-arm64: the program's start: failed: no window", None),
+            ("a-x86", {"start.txt": None}, "a-x86: the program's start: no result", None),
         ]
-        for change, job, program, refusal in cases:
+        for job, files, refusal, printed in cases:
             tmp = self.folder()
             for j in JOBS:
                 (tmp / f"results-{j}").mkdir()
-                # The ARM64 job has no desktop: its text tests alone.
-                for name in ["text_tests"] if j.endswith("arm64") else [p[0] for p in ci.REQUIRED]:
-                    text = sample[name.removesuffix("_win7")]
-                    if (j, name) == (job, program) and change:
-                        text = change(text)
-                    if (j, name) != (job, program) or change:
-                        (tmp / f"results-{j}" / f"{name}.xml").write_text(text, encoding="utf-8")
-            self.expect(ci.gate(sorted(tmp.iterdir())), refusal)
-        problems, skips = ci.read_results(SAMPLES, [("app_tests", 9, "window")])  # as under Wine
-        self.assertEqual((problems, len(skips)), ([], 1), skips)
+                given = {f"{name}.xml": report(PASS, PASS) for name, _, _ in ci.REQUIRED} | {"start.txt": "ok: opened"}
+                for name, text in (given | files if j == job else given).items():
+                    if text is not None:
+                        (tmp / f"results-{j}" / name).write_text(text, encoding="utf-8")
+            with contextlib.redirect_stdout(io.StringIO()) as out:
+                self.expect(ci.gate(sorted(tmp.iterdir())), refusal)
+                # The job's own summary fails as the gate refuses, and says what was not run.
+                failed = bool(ci.summary(tmp / f"results-{job or 'a-x86'}", "t"))
+                self.assertEqual(failed, bool(refusal and refusal.startswith(job)))
+            self.assertIn(printed or "", out.getvalue())
+        with contextlib.redirect_stdout(io.StringIO()):
+            self.expect(ci.summary(self.folder(), "empty"), "text_tests: no readable report")
 
     def test_dist(self):
         plants = [  # a fault planted before SHA256SUMS is written, or after
             (None, None, None),
-            (None, lambda d: (d / "BUILD-RECORD.txt").write_text("changed"), "BUILD-RECORD.txt does not match"),
+            (None, lambda d: (d / "BUILD-RECORD.txt").write_text(RECORD + "more"), "BUILD-RECORD.txt does not match"),
+            (lambda d: (d / "BUILD-RECORD.txt").write_text("commit: x\n"), None, "BUILD-RECORD.txt names no"),
             (None, lambda d: (d / "notes.txt").write_text("new"), "SHA256SUMS does not list notes.txt"),
-            (lambda d: (d / "tests-x86/extra_tests.exe").write_bytes(pe(0x014C)), None, "tests-x86/extra_tests.exe is not"),
+            (lambda d: (d / "tests-x86/x_tests.exe").write_bytes(pe(0x014C)), None, "tests-x86/x_tests.exe is not"),
             (lambda d: (d / "tests-x64/app_tests.exe").unlink(), None, "tests-x64/app_tests.exe is missing"),
-            (lambda d: (d / "TavrinBlankLines-x86.exe").write_bytes(pe()), None, "TavrinBlankLines-x86.exe is built for x64"),
+            (lambda d: (d / "window_pictures-x86.exe").write_bytes(pe()), None, "window_pictures-x86.exe is built for"),
         ]
-        for before, after, problem in plants:
+        programs = [  # the promises of each program, as released
+            ("x86", pe(0x014C, characteristics=0x0002), "TavrinBlankLines-x86.exe: not large-address-aware"),
+            ("x64", pe(timestamp=8), "TavrinBlankLines-x64.exe: PE timestamp 8, not 7"),
+            ("x64", pe(strings=SITE[:1]), "TavrinBlankLines-x64.exe: ProductName is None"),
+            ("x86", pe(), "TavrinBlankLines-x86.exe: built for x64, not x86"),
+            ("arm64", pe(0xAA64), None),
+            ("arm64", pe(0x014C), "TavrinBlankLines-arm64.exe: built for x86, not arm64"),
+            ("arm64", None, "TavrinBlankLines-arm64.exe is missing"),
+        ]
+        for before, after, problem in plants + [(arch, data, problem) for arch, data, problem in programs]:
             dist = self.folder()
             for arch, machine in [("x86", 0x014C), ("x64", 0x8664)]:
                 for name in [f"TavrinBlankLines-{arch}.exe", f"window_pictures-{arch}.exe"] + [
                         f"tests-{arch}/{p}.exe" for p, _, _ in ci.REQUIRED]:
                     (dist / name).parent.mkdir(exist_ok=True)
                     (dist / name).write_bytes(pe(machine))
-            (dist / "BUILD-RECORD.txt").write_text("commit: x\n")
-            if before:
+            (dist / "BUILD-RECORD.txt").write_text(RECORD)
+            if callable(before):
                 before(dist)
+            elif before and after:  # a program with a fault of its own
+                (dist / f"TavrinBlankLines-{before}.exe").write_bytes(after)
             files = sorted(p.relative_to(dist).as_posix() for p in dist.rglob("*") if p.is_file())
             (dist / "SHA256SUMS").write_text("".join(f"{ci.sha256(dist / f)}  {f}\n" for f in files))
-            if after:
+            if callable(after):
                 after(dist)
-            self.expect(ci.check_dist(dist), problem)
+            problems = ci.check_dist(dist, also=[dist / "TavrinBlankLines-arm64.exe"] if before == "arm64" else [])
+            self.expect([p.removeprefix(f"{dist}/") for p in problems], problem)
 
-    def test_program(self):
-        exe = self.folder() / "p.exe"
-        cases = [
-            (pe(), {}, []),
-            (pe(characteristics=0x0002), {}, ["not large-address-aware"]),
-            (pe(strings=SITE[:1]), {}, ["ProductName is None, not 'www.tavrin.example'"]),
-            (pe(timestamp=1), {}, ["PE timestamp 1, not 7"]),
-            (pe(0xAA64), {"machine": "arm64"}, []),
-            (pe(0x014C), {"machine": "arm64"}, ["built for x86, not arm64"]),
-        ]
-        for data, machine, problems in cases:
-            exe.write_bytes(data)
-            found = ci.check_program(exe, site="www.tavrin.example", timestamp=7, **machine)
-            self.assertEqual([p.split(": ", 1)[1] for p in found], problems)
+    def test_version(self):
+        project = "project(TavrinBlankLines VERSION 1.2.0.0 LANGUAGES CXX)\n"
+        for tag, ok in [("v1.2.0", True), ("v1.2", True), ("v1.2.0.0", True), ("v1.2.1", False), ("v1.20", False),
+                        ("1.2.0", False), ("v1.2.0-rc1", False), ("v1.2.0.0.0", False)]:
+            self.assertEqual(ci.check_version(tag, project), [] if ok else [
+                f"the tag {tag} is not the program's version 1.2.0.0 (CMakeLists.txt): tag v1.2.0.0, "
+                "or change project(VERSION) in a commit of its own and tag that"], tag)
+        self.assertIn("not the program's version", ci.check_version("v0.0.0.1")[0])  # this tree's file is read
 
 
 if __name__ == "__main__":

@@ -107,7 +107,7 @@ std::u16string Text1() {
 }
 
 void SetText1(std::u16string_view text) {
-    SetWindowTextW(Form().Text1(), reinterpret_cast<const wchar_t*>(std::u16string(text).c_str()));
+    SetWindowTextW(Form().Text1(), AsWide(std::u16string(text).c_str()));
 }
 
 std::pair<DWORD, DWORD> Selection() {
