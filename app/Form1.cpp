@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -49,6 +50,9 @@ constexpr ControlRow kControls[] = {
 constexpr size_t kFirstLabelRow = 3;
 static_assert(kControls[kFirstLabelRow].id == kLabel1 &&
               std::size(kControls) == kFirstLabelRow + 2);
+// Text1 gives up what a small screen takes from the client area.
+constexpr const ControlRow& kText1Row = kControls[0];
+static_assert(kText1Row.id == kText1);
 
 constexpr int kShiftMask = 1, kCtrlMask = 2, kAltMask = 4;
 constexpr int kKeyA = 65;
@@ -266,16 +270,14 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (m_lastFocus) SetFocus(m_lastFocus);
             return 0;
 
-        // Windows suggests where the window goes; its size follows from the twips at the new DPI.
-        case WM_DPICHANGED: {
+        // Windows suggests where the window goes; its size follows from the twips at the new DPI
+        // as far as that monitor's work area allows.
+        case WM_DPICHANGED:
             m_dpi = HIWORD(wParam);
             CreateFonts();
-            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-            SizeWindow(suggested.left, suggested.top, 0);
-            Layout();
+            Layout(SizeWindow(*reinterpret_cast<const RECT*>(lParam)));
             InvalidateRect(m_hwnd, nullptr, TRUE);
             return 0;
-        }
 
         case WM_DESTROY:
             SetAccessibleName(m_text1, nullptr);
@@ -313,27 +315,44 @@ void Form1::CreateControls() {
     SetAccessibleName(m_text1, kControls[kFirstLabelRow].text);
 
     CreateFonts();
-    Layout();
-    SizeWindow(0, 0, SWP_NOMOVE);
+    RECT where;
+    GetWindowRect(m_hwnd, &where);
+    Layout(SizeWindow(where));
 }
 
-// The client area at m_dpi; where the frame is not what the system predicted (Wine keeps
-// its frame at the system DPI), a second call corrects by the difference.
-void Form1::SizeWindow(int left, int top, UINT flags) {
-    const int width = TwipsToPixels(kClientWidth, m_dpi);
-    const int height = TwipsToPixels(kClientHeight, m_dpi);
-    RECT window{0, 0, width, height};
-    AdjustWindowRectToDpi(window, kStyle, 0, m_dpi);
-    int outerWidth = window.right - window.left, outerHeight = window.bottom - window.top;
+// The design's client area at m_dpi, or as much of it as the work area of where's monitor holds,
+// the window moved from where's corner into that work area; returns what the client area lacks of
+// the design. Where the frame is not what the system predicted (Wine keeps its frame at the system
+// DPI), a second pass corrects by the difference.
+SIZE Form1::SizeWindow(const RECT& where) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromRect(&where, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    const SIZE design{TwipsToPixels(kClientWidth, m_dpi), TwipsToPixels(kClientHeight, m_dpi)};
+    // Text1 gives up at most all of itself.
+    const SIZE least{design.cx - TwipsToPixels(kText1Row.width, m_dpi),
+                     design.cy - TwipsToPixels(kText1Row.height, m_dpi)};
+    RECT frame{};
+    AdjustWindowRectToDpi(frame, kStyle, 0, m_dpi);
+    SIZE frameSize{frame.right - frame.left, frame.bottom - frame.top};
+    int width = 0, height = 0;
     for (int pass = 0; pass < 2; ++pass) {
-        SetWindowPos(m_hwnd, nullptr, left, top, outerWidth, outerHeight,
-                     flags | SWP_NOZORDER | SWP_NOACTIVATE);
-        RECT client;
+        width = std::max(least.cx, std::min(design.cx, work.right - work.left - frameSize.cx));
+        height = std::max(least.cy, std::min(design.cy, work.bottom - work.top - frameSize.cy));
+        SetWindowPos(m_hwnd, nullptr,
+                     std::max(work.left, std::min(where.left, work.right - width - frameSize.cx)),
+                     std::max(work.top, std::min(where.top, work.bottom - height - frameSize.cy)),
+                     width + frameSize.cx, height + frameSize.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT window, client;
+        GetWindowRect(m_hwnd, &window);
         GetClientRect(m_hwnd, &client);
-        if (client.right == width && client.bottom == height) break;
-        outerWidth += width - client.right;
-        outerHeight += height - client.bottom;
+        // A minimized window has no client area to measure.
+        if (IsIconic(m_hwnd) || (client.right == width && client.bottom == height)) break;
+        frameSize = {window.right - window.left - client.right,
+                     window.bottom - window.top - client.bottom};
     }
+    return {design.cx - width, design.cy - height};
 }
 
 Label& Form1::LabelOf(const ControlRow& row) {
@@ -361,9 +380,18 @@ void Form1::CreateFonts() {
     m_messageFont = std::move(newMessageFont);
 }
 
-void Form1::Layout() {
+// The design at m_dpi. What the client area lacks of it comes out of Text1; the controls below
+// Text1 move up by as much and stay centred under it, and Label2 keeps to the right edge.
+void Form1::Layout(SIZE lost) {
     for (const ControlRow& row : kControls) {
-        const RECT rect = PixelRect(row, m_dpi);
+        RECT rect = PixelRect(row, m_dpi);
+        if (&row == &kText1Row) {
+            rect.right -= lost.cx;
+            rect.bottom -= lost.cy;
+        } else if (row.top >= kText1Row.top + kText1Row.height) {
+            OffsetRect(&rect, -lost.cx / 2, -lost.cy);
+        }
+        if (row.left + row.width == kClientWidth) OffsetRect(&rect, -lost.cx, 0);
         if (!row.className)
             LabelOf(row).bounds = rect;
         else

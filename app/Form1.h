@@ -72,8 +72,8 @@ private:
     void CreateControls();
     Label& LabelOf(const ControlRow& row);
     void CreateFonts();
-    void Layout();
-    void SizeWindow(int left, int top, UINT flags);
+    void Layout(SIZE lost);
+    SIZE SizeWindow(const RECT& where);
     void Paint();
     void MouseMove(POINT point);
     void SetLabel2ForeColor(COLORREF color);

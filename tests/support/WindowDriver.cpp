@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -63,11 +64,17 @@ const Button kButtons[2] = {{"去空行", &Form1::Command1, RemoveBlankLines, fa
                             {"加空行", &Form1::Command2, AddBlankLines, true}};
 
 bool StartForm(Form1& form) {
+    // WINE_SCREEN=WxH: on a Wine desktop of its own of that size (Wine sizes it by this key).
+    if (const wchar_t* size = _wgetenv(L"WINE_SCREEN")) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer\\Desktops", size, REG_SZ,
+                        size, static_cast<DWORD>((wcslen(size) + 1) * sizeof *size));
+        if (!SetThreadDesktop(CreateDesktopW(size, nullptr, nullptr, 0, GENERIC_ALL, nullptr)))
+            return false;
+    }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     if (!form.Create(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return false;
     g_form = &form;
-    SetWindowPos(form.Hwnd(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
     // Wine now and then drops the first injected input after a window appears.
     MouseTo(form.Hwnd(), {600, 20});
     return true;
@@ -152,9 +159,9 @@ void MouseTo(HWND window, POINT client, DWORD buttons) {
 }
 
 void MoveToDpi(UINT dpi) {
-    RECT window;
-    GetWindowRect(Form().Hwnd(), &window);
-    RECT suggested{window.left, window.top, window.left + 500, window.top + 400};
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT suggested{work.right - 500, work.bottom - 400, work.right, work.bottom};
     SendMessageW(Form().Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                  reinterpret_cast<LPARAM>(&suggested));
     Pump();

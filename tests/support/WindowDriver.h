@@ -11,7 +11,8 @@
 
 #include "Form1.h"
 
-// Creates the window, shown and in the foreground; the driver's functions act on it.
+// Creates the window, shown and in the foreground; the driver's functions act on it. With
+// WINE_SCREEN=WxH set, call it before the thread makes a window or joins COM.
 bool StartForm(Form1& form);
 Form1& Form();
 // False where Windows keeps the foreground with another program.
@@ -33,7 +34,7 @@ void SetText1(std::u16string_view text);  // WM_SETTEXT: the edit's length limit
 std::pair<DWORD, DWORD> Selection();
 void Select(DWORD start, DWORD end);
 void Click(HWND button);  // BM_CLICK: the press runs before this returns
-// What Windows sends when the window moves to a monitor of another DPI.
+// What Windows sends on a move to a monitor of another DPI, suggesting the work area's corner.
 void MoveToDpi(UINT dpi);
 
 // Real input (SendInput), with the window brought to the foreground first.
