@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "ModelCheck.h"
+#include "LiteralModel.h"
 #include "text/EnginePaths.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -38,10 +38,8 @@ std::u16string AsPasted(std::u16string text) {
 TEST(Guide, EveryExampleIsWhatTheButtonDoes) {
     std::ifstream file(GUIDE_PATH, std::ios::binary);
     std::vector<std::string> lines;
-    for (std::string line; std::getline(file, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
+    for (std::string line; std::getline(file, line);)
+        lines.push_back(line.ends_with('\r') ? line.substr(0, line.size() - 1) : line);
     size_t j = 0;
     const auto nextBlock = [&] {
         while (j < lines.size() && !lines[j].starts_with("```")) ++j;
@@ -56,13 +54,10 @@ TEST(Guide, EveryExampleIsWhatTheButtonDoes) {
         if (!lines[i].starts_with("<!-- example: ")) continue;
         const std::string where = std::string(GUIDE_PATH) + ":" + std::to_string(i + 1);
         j = i + 1;
-        if (lines[i] == "<!-- example: 去空行 -->") {
-            ++removals;
-            result = RemoveBlankLines(nextBlock());
-            EXPECT_EQ(result, nextBlock()) << where;
-        } else if (lines[i] == "<!-- example: 加空行 -->") {
-            ++additions;
-            result = AddBlankLines(nextBlock());
+        const bool remove = lines[i] == "<!-- example: 去空行 -->";
+        if (remove || lines[i] == "<!-- example: 加空行 -->") {
+            ++(remove ? removals : additions);
+            result = (remove ? &RemoveBlankLines : &AddBlankLines)(nextBlock());
             EXPECT_EQ(result, nextBlock()) << where;
         } else if (lines[i] == "<!-- example: 粘贴后 -->") {
             EXPECT_EQ(AsPasted(result), nextBlock()) << where;
