@@ -57,6 +57,7 @@ class Checks(unittest.TestCase):
             # A skip passes where another job of that architecture skipped nothing.
             ("a-x64", {"app_tests.xml": report(PASS, SKIP)}, None, "a-x64: 1 skip(s)"),
             ("c-arm64", no_desktop, None, "  not run: app_tests: no usable desktop: planted"),
+            ("b-x86", no_desktop, "x86: b-x86 could not run app_tests: no usable desktop", None),
             ("c-arm64", no_desktop | {"text_tests.xml": None}, "c-arm64: text_tests: no readable report", None),
             ("c-arm64", {"start.txt": "failed: no window"}, "c-arm64: the program's start: failed: no window", None),
         ]
