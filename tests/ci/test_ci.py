@@ -90,7 +90,7 @@ class Checks(unittest.TestCase):
             (None, lambda d: (d / "notes.txt").write_text("new"), "SHA256SUMS does not list notes.txt"),
             (lambda d: (d / "tests-x86/x_tests.exe").write_bytes(pe(0x014C)), None, "tests-x86/x_tests.exe is not"),
             (lambda d: (d / "tests-x64/app_tests.exe").unlink(), None, "tests-x64/app_tests.exe is missing"),
-            (lambda d: (d / "window_pictures-x86.exe").write_bytes(pe()), None, "window_pictures-x86.exe is built for"),
+            (lambda d: (d / "tests-x86/app_tests.exe").write_bytes(pe()), None, "tests-x86/app_tests.exe is built for"),
         ]
         programs = [  # the promises of each program, as released
             ("x86", pe(0x014C, characteristics=0x0002), "TavrinBlankLines-x86.exe: not large-address-aware"),
@@ -104,7 +104,7 @@ class Checks(unittest.TestCase):
         for before, after, problem in plants + [(arch, data, problem) for arch, data, problem in programs]:
             dist = self.folder()
             for arch, machine in [("x86", 0x014C), ("x64", 0x8664)]:
-                for name in [f"TavrinBlankLines-{arch}.exe", f"window_pictures-{arch}.exe"] + [
+                for name in [f"TavrinBlankLines-{arch}.exe"] + [
                         f"tests-{arch}/{p}.exe" for p, _, _ in ci.REQUIRED]:
                     (dist / name).parent.mkdir(exist_ok=True)
                     (dist / name).write_bytes(pe(machine))

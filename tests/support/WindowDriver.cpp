@@ -29,16 +29,6 @@ void Send(std::vector<INPUT> inputs) {
     Pump();
 }
 
-BOOL CALLBACK CountWindow(HWND hwnd, LPARAM count) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(hwnd, &processId);
-    if (processId == GetCurrentProcessId()) {
-        ++*reinterpret_cast<DWORD*>(count);
-        EnumChildWindows(hwnd, CountWindow, count);
-    }
-    return TRUE;
-}
-
 }  // namespace
 
 // Where another program holds the foreground (the console on a CI runner), Windows may refuse
@@ -167,22 +157,15 @@ void MoveToDpi(UINT dpi) {
     Pump();
 }
 
-POINT Centre(const RECT& rect) {
-    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
-
-std::pair<DWORD, DWORD> GuiObjects() {
-    DWORD windows = 0;
-    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&windows));
-    const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (gdi != 0) return {gdi, windows};
+DWORD GdiObjects() {
+    if (const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return gdi;
     // Wine takes a handle's index alone (a zero high word) for the handle, so each index in use
     // answers. Its table in the PEB would do for 64-bit processes only: 32-bit Wine 8 leaves the
     // PEB's pointer empty.
     DWORD objects = 0;
     for (UINT_PTR index = 1; index < 0x10000; ++index)
         objects += GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0;
-    return {objects, windows};
+    return objects;
 }
 
 bool UnderWine() {

@@ -40,9 +40,8 @@ void MoveToDpi(UINT dpi);
 // Real input (SendInput), with the window brought to the foreground first.
 void Keys(std::initializer_list<WORD> chord);  // down in order, up in reverse order
 void MouseTo(HWND window, POINT client, DWORD buttons = 0);
-POINT Centre(const RECT& rect);
 
-// This process's GDI objects and windows, also under Wine (where GetGuiResources says 0).
-std::pair<DWORD, DWORD> GuiObjects();
+// This process's GDI objects, also under Wine (where GetGuiResources says 0).
+DWORD GdiObjects();
 // Wine answers where Windows would not: some checks mean something only on Windows.
 bool UnderWine();
