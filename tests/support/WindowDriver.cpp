@@ -147,28 +147,3 @@ void MouseTo(HWND window, POINT client, DWORD buttons) {
     }
     if (!clicks.empty()) Send(clicks);
 }
-
-void MoveToDpi(UINT dpi) {
-    RECT work;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    RECT suggested{work.right - 500, work.bottom - 400, work.right, work.bottom};
-    SendMessageW(Form().Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                 reinterpret_cast<LPARAM>(&suggested));
-    Pump();
-}
-
-DWORD GdiObjects() {
-    if (const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return gdi;
-    // Wine takes a handle's index alone (a zero high word) for the handle, so each index in use
-    // answers. Its table in the PEB would do for 64-bit processes only: 32-bit Wine 8 leaves the
-    // PEB's pointer empty.
-    DWORD objects = 0;
-    for (UINT_PTR index = 1; index < 0x10000; ++index)
-        objects += GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0;
-    return objects;
-}
-
-bool UnderWine() {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
