@@ -204,6 +204,9 @@ TEST(Keyboard, EnterEscAndAnotherWindowLeaveTheFocusWhereItWas) {
         Keys({key});
         ASSERT_TRUE(IsWindowVisible(Form().Hwnd()));
         EXPECT_EQ(Text1(), expected) << "key " << key;
+        // Only a button is the default: Enter presses none from Text1 should it stop wanting Enter.
+        EXPECT_EQ(HIWORD(SendMessageW(Form().Hwnd(), DM_GETDEFID, 0, 0)),
+                  focus == Form().Text1() ? 0 : DC_HASDEFID);
         for (HWND window : {other, Form().Hwnd()}) {
             SetForegroundWindow(window);
             Pump();
