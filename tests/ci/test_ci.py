@@ -86,7 +86,7 @@ class Checks(unittest.TestCase):
             (None, lambda d: (d / "notes.txt").write_text("new"), "SHA256SUMS does not list notes.txt"),
             (put("tests-x86/x_tests.exe", pe(0x014C)), None, "tests-x86/x_tests.exe is not"),
             (put("tests-x64/app_tests.exe"), None, "tests-x64/app_tests.exe is missing"),
-            (put("window_pictures-x86.exe", pe()), None, "window_pictures-x86.exe is built for"),
+            (put("tests-x86/app_tests.exe", pe()), None, "tests-x86/app_tests.exe is built for"),
             # The promises of each program, as released (ARM64's given with --also).
             (put(exe("x86"), pe(0x014C, characteristics=0x0002)), None, exe("x86") + ": not large-address-aware"),
             (put(exe("x64"), pe(timestamp=8)), None, exe("x64") + ": PE timestamp 8, not 7"),
@@ -98,7 +98,7 @@ class Checks(unittest.TestCase):
         for before, after, problem in cases:
             dist = Path(self.enterContext(tempfile.TemporaryDirectory()))
             for arch, machine in [("x86", 0x014C), ("x64", 0x8664), ("arm64", 0xAA64)]:
-                tests = [f"window_pictures-{arch}.exe"] + [f"tests-{arch}/{p}.exe" for p, _, _ in ci.REQUIRED]
+                tests = [f"tests-{arch}/{p}.exe" for p, _, _ in ci.REQUIRED]
                 for name in [exe(arch)] + (tests if arch in ci.ARCHES else []):
                     (dist / name).parent.mkdir(exist_ok=True)
                     (dist / name).write_bytes(pe(machine))

@@ -29,16 +29,6 @@ void Send(std::vector<INPUT> inputs) {
     Pump();
 }
 
-BOOL CALLBACK CountWindow(HWND hwnd, LPARAM count) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(hwnd, &processId);
-    if (processId == GetCurrentProcessId()) {
-        ++*reinterpret_cast<DWORD*>(count);
-        EnumChildWindows(hwnd, CountWindow, count);
-    }
-    return TRUE;
-}
-
 }  // namespace
 
 // Where another program holds the foreground (the console on a CI runner), Windows may refuse
@@ -156,36 +146,4 @@ void MouseTo(HWND window, POINT client, DWORD buttons) {
         if (buttons & flag) clicks.push_back(input);
     }
     if (!clicks.empty()) Send(clicks);
-}
-
-void MoveToDpi(UINT dpi) {
-    RECT work;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    RECT suggested{work.right - 500, work.bottom - 400, work.right, work.bottom};
-    SendMessageW(Form().Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                 reinterpret_cast<LPARAM>(&suggested));
-    Pump();
-}
-
-POINT Centre(const RECT& rect) {
-    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
-
-std::pair<DWORD, DWORD> GuiObjects() {
-    DWORD windows = 0;
-    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&windows));
-    const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (gdi != 0) return {gdi, windows};
-    // Wine takes a handle's index alone (a zero high word) for the handle, so each index in use
-    // answers. Its table in the PEB would do for 64-bit processes only: 32-bit Wine 8 leaves the
-    // PEB's pointer empty.
-    DWORD objects = 0;
-    for (UINT_PTR index = 1; index < 0x10000; ++index)
-        objects += GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0;
-    return {objects, windows};
-}
-
-bool UnderWine() {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }

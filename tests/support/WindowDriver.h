@@ -34,15 +34,7 @@ void SetText1(std::u16string_view text);  // WM_SETTEXT: the edit's length limit
 std::pair<DWORD, DWORD> Selection();
 void Select(DWORD start, DWORD end);
 void Click(HWND button);  // BM_CLICK: the press runs before this returns
-// What Windows sends on a move to a monitor of another DPI, suggesting the work area's corner.
-void MoveToDpi(UINT dpi);
 
 // Real input (SendInput), with the window brought to the foreground first.
 void Keys(std::initializer_list<WORD> chord);  // down in order, up in reverse order
 void MouseTo(HWND window, POINT client, DWORD buttons = 0);
-POINT Centre(const RECT& rect);
-
-// This process's GDI objects and windows, also under Wine (where GetGuiResources says 0).
-std::pair<DWORD, DWORD> GuiObjects();
-// Wine answers where Windows would not: some checks mean something only on Windows.
-bool UnderWine();
