@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "text/BlankLines.h"
+#include "text/EnginePaths.h"
 
 namespace model {
 
@@ -51,11 +51,11 @@ inline std::u16string AddBlankLines(std::u16string_view input) {
 
 }  // namespace model
 
-// What is wrong with the engine on text, or "" when nothing is.
-inline std::string CheckAgainstModel(std::u16string_view text) {
-    const std::u16string removed = RemoveBlankLines(text), added = AddBlankLines(text);
+// What is wrong with the engine's path on text, or "" when nothing is.
+inline std::string CheckAgainstModel(const EnginePath& path, std::u16string_view text) {
+    const std::u16string removed = path.removeBlankLines(text), added = path.addBlankLines(text);
     if (removed != model::RemoveBlankLines(text)) return "去空行 differs from the model";
     if (added != model::AddBlankLines(text)) return "加空行 differs from the model";
-    if (AddBlankLines(added) != added) return "加空行 twice differs from once";
+    if (path.addBlankLines(added) != added) return "加空行 twice differs from once";
     return {};
 }

@@ -12,12 +12,17 @@ namespace {
 
 // Each case runs on each path of the engine this processor offers, named after it:
 // BlankLines.Table/sse2.
-class BlankLines : public testing::TestWithParam<std::string_view> {
+class BlankLines : public testing::TestWithParam<EnginePath> {
 protected:
-    void SetUp() override { UseEnginePath(GetParam()); }
+    std::u16string RemoveBlankLines(std::u16string_view text) const {
+        return GetParam().removeBlankLines(text);
+    }
+    std::u16string AddBlankLines(std::u16string_view text) const {
+        return GetParam().addBlankLines(text);
+    }
 };
 INSTANTIATE_TEST_SUITE_P(, BlankLines, testing::ValuesIn(EnginePaths()),
-                         [](const auto& p) { return std::string(p.param); });
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // Each row is checked against the engine and against the model the random tests trust.
 TEST_P(BlankLines, Table) {
@@ -85,7 +90,7 @@ TEST_P(BlankLines, RandomTextsMatchTheModel) {
             const std::u16string_view piece = kPieces[rng() % std::size(kPieces)];
             for (size_t run = rng() % 128 == 0 ? 1 + upTo(140) : 1; run > 0; --run) text += piece;
         }
-        ASSERT_EQ(CheckAgainstModel(text), "") << testing::PrintToString(text);
+        ASSERT_EQ(CheckAgainstModel(GetParam(), text), "") << testing::PrintToString(text);
     }
 }
 
