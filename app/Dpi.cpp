@@ -3,8 +3,8 @@
 namespace {
 
 template <class Function>
-Function User32Function(const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(NewerUser32Call(name)));
+void Find(HMODULE user32, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
 }
 
 UINT SystemDpi() {
@@ -16,29 +16,35 @@ UINT SystemDpi() {
 
 }  // namespace
 
-UINT DpiOfWindow(HWND hwnd) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-    const UINT dpi = getDpiForWindow ? getDpiForWindow(hwnd) : 0;
+NewerUser32 NewerUser32OfThisSystem() {
+    NewerUser32 calls;
+    if (const HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
+        Find(user32, "GetDpiForWindow", calls.getDpiForWindow);
+        Find(user32, "AdjustWindowRectExForDpi", calls.adjustWindowRectExForDpi);
+        Find(user32, "SystemParametersInfoForDpi", calls.systemParametersInfoForDpi);
+    }
+    return calls;
+}
+
+UINT DpiOfWindow(const NewerUser32& user32, HWND hwnd) {
+    const UINT dpi = user32.getDpiForWindow ? user32.getDpiForWindow(hwnd) : 0;
     return dpi ? dpi : SystemDpi();
 }
 
-void AdjustWindowRectToDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi) {
-    using AdjustFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    static const auto adjustForDpi = User32Function<AdjustFn>("AdjustWindowRectExForDpi");
-    if (!adjustForDpi || !adjustForDpi(&rect, style, FALSE, exStyle, dpi))
-        AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+SIZE FrameAt(const NewerUser32& user32, DWORD style, UINT dpi) {
+    RECT frame{};
+    if (!user32.adjustWindowRectExForDpi ||
+        !user32.adjustWindowRectExForDpi(&frame, style, FALSE, 0, dpi))
+        AdjustWindowRectEx(&frame, style, FALSE, 0);
+    return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
-LOGFONTW MessageFontAt(UINT dpi) {
-    using ParametersForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
-    static const auto parametersForDpi =
-        User32Function<ParametersForDpiFn>("SystemParametersInfoForDpi");
-
+LOGFONTW MessageFontAt(const NewerUser32& user32, UINT dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    if (parametersForDpi &&
-        parametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
+    if (user32.systemParametersInfoForDpi &&
+        user32.systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
+                                          dpi))
         return metrics.lfMessageFont;
 
     LOGFONTW font{};

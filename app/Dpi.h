@@ -2,23 +2,21 @@
 
 #include <windows.h>
 
-// Twips (1440 to the inch) to pixels at dpi.
-inline int TwipsToPixels(int twips, UINT dpi) {
-    return MulDiv(twips, static_cast<int>(dpi), 1440);
-}
-
-// A user32 call newer than Windows 7, looked up at run time so the program still starts there;
-// nullptr where it is missing.
-FARPROC NewerUser32Call(const char* name);
-
-// Each of these uses the Windows 10 per-monitor call where it exists and falls
-// back to the system DPI on Windows 7 and 8.
+// The user32 calls newer than Windows 7, looked up at run time so the program still starts
+// there; each is null where the system lacks it, and the functions below fall back to the
+// system DPI (Windows 7 and 8).
+struct NewerUser32 {
+    UINT(WINAPI* getDpiForWindow)(HWND) = nullptr;
+    BOOL(WINAPI* adjustWindowRectExForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
+    BOOL(WINAPI* systemParametersInfoForDpi)(UINT, UINT, void*, UINT, UINT) = nullptr;
+};
+NewerUser32 NewerUser32OfThisSystem();
 
 // The DPI the window is drawn at.
-UINT DpiOfWindow(HWND hwnd);
+UINT DpiOfWindow(const NewerUser32& user32, HWND hwnd);
 
-// Grows a client rectangle to the window rectangle for style at dpi.
-void AdjustWindowRectToDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi);
+// What the frame of a window of that style adds to its client area at dpi.
+SIZE FrameAt(const NewerUser32& user32, DWORD style, UINT dpi);
 
 // The system's message font (buttons, labels) at dpi.
-LOGFONTW MessageFontAt(UINT dpi);
+LOGFONTW MessageFontAt(const NewerUser32& user32, UINT dpi);

@@ -15,13 +15,13 @@ inline const wchar_t* AsWide(const char16_t* text) {
     return reinterpret_cast<const wchar_t*>(text);
 }
 
-// The whole text in one read.
-std::u16string ReadEditText(HWND edit);
+// The whole text, `length` units as GetWindowTextLengthW gave them, in one read.
+std::u16string ReadEditText(HWND edit, int length);
 
-// Replaces the whole text in one undoable step: Ctrl+Z brings back the text from before.
-// True: the caret is at the end, nothing selected, scrolled into view. False: the edit took
-// less than all of it (out of memory) and the old text is put back; the caret is anywhere.
-bool StoreEditText(HWND edit, const std::u16string& text);
+// Replaces the whole text, `length` units long, in one undoable step: Ctrl+Z brings back the
+// text from before. The caret ends at the end, nothing selected, scrolled into view. Where the
+// edit takes less than all of it, it tells its parent (EN_ERRSPACE, EN_MAXTEXT) meanwhile.
+void ReplaceEditText(HWND edit, int length, const std::u16string& text);
 
 // The caret at position (past the end: at the end), nothing selected, scrolled into view.
 void SetEditCaret(HWND edit, int position);

@@ -3,14 +3,12 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <algorithm>
 #include <exception>
 #include <optional>
 #include <utility>
 
 #include "Accessibility.h"
 #include "Colours.h"
-#include "Dpi.h"
 #include "EditText.h"
 #include "resource.h"
 
@@ -18,57 +16,34 @@ namespace {
 
 constexpr wchar_t kCaption[] = L" Tavrin文本去空行加空行";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-constexpr int kClientWidth = 13335;  // twips
-constexpr int kClientHeight = 9015;
 
 // Not IDOK / IDCANCEL, so the dialog manager's Enter and Esc press no button.
 enum ControlId : int { kText1 = 100, kCommand1, kCommand2, kLabel1, kLabel2 };
 
-}  // namespace
-
+// The controls in the order of their rectangles in kDesignTwips, which is the tab order.
 struct ControlRow {
     int id;
     const wchar_t* className;  // nullptr: a windowless label
     const wchar_t* text;
     DWORD style;
     DWORD exStyle;
-    int left, top, width, height;  // twips
 };
-
-namespace {
-
-// In tab order, which is the order the windows are created in.
-constexpr ControlRow kControls[] = {
+constexpr ControlRow kControls[kControlCount] = {
     {kText1, L"EDIT", L"", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
-     WS_EX_CLIENTEDGE, 360, 600, 12615, 7095},
-    {kCommand1, L"BUTTON", L"去空行", WS_TABSTOP | BS_PUSHBUTTON, 0, 4680, 8160, 1815, 495},
-    {kCommand2, L"BUTTON", L"加空行", WS_TABSTOP | BS_PUSHBUTTON, 0, 7080, 8160, 1695, 495},
-    {kLabel1, nullptr, L"请将需要处理的文本复制到下面的输入框里", 0, 0, 360, 240, 4215, 375},
-    {kLabel2, nullptr, L"Tavrin  ", 0, 0, 12000, 240, 1335, 255},
+     WS_EX_CLIENTEDGE},
+    {kCommand1, L"BUTTON", L"去空行", WS_TABSTOP | BS_PUSHBUTTON, 0},
+    {kCommand2, L"BUTTON", L"加空行", WS_TABSTOP | BS_PUSHBUTTON, 0},
+    {kLabel1, nullptr, L"请将需要处理的文本复制到下面的输入框里", 0, 0},
+    {kLabel2, nullptr, L"Tavrin  ", 0, 0},
 };
-// The labels' rows come last, in the order of Form1's m_labels.
-constexpr size_t kFirstLabelRow = 3;
-static_assert(kControls[kFirstLabelRow].id == kLabel1 &&
-              std::size(kControls) == kFirstLabelRow + 2);
-// Text1 gives up what a small screen takes from the client area.
-constexpr const ControlRow& kText1Row = kControls[0];
-static_assert(kText1Row.id == kText1);
+static_assert(kControls[kLabel1Index].id == kLabel1 && kControls[kLabel2Index].id == kLabel2);
 
 constexpr int kShiftMask = 1, kCtrlMask = 2, kAltMask = 4;
 constexpr int kKeyA = 65;
 constexpr WPARAM kCtrlAChar = 0x01;
-constexpr COLORREF kBlue = 0xFF0000;  // COLORREF is 0x00BBGGRR
-constexpr COLORREF kBlack = 0x000000;
-constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr int kText1PointsTimes10 = 105;
 // From this size on a press takes long enough to show the wait cursor.
 constexpr int kLargeText = 100000;
-
-RECT PixelRect(const ControlRow& row, UINT dpi) {
-    const int left = TwipsToPixels(row.left, dpi);
-    const int top = TwipsToPixels(row.top, dpi);
-    return {left, top, left + TwipsToPixels(row.width, dpi), top + TwipsToPixels(row.height, dpi)};
-}
 
 int ShiftMask() {
     return (GetKeyState(VK_SHIFT) < 0 ? kShiftMask : 0) |
@@ -76,13 +51,17 @@ int ShiftMask() {
            (GetKeyState(VK_MENU) < 0 ? kAltMask : 0);
 }
 
-// Text1 is white by design; a contrast theme asks for its own colours, and where the system's
-// text would not read on white (a dark scheme), white would hide it.
-bool Text1TakesSystemColours() {
+Scheme SystemScheme() {
     HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
-    return (SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
-            (contrast.dwFlags & HCF_HIGHCONTRASTON)) ||
-           ContrastRatio(GetSysColor(COLOR_WINDOWTEXT), kWhite) < kReadableContrast;
+    const bool highContrast =
+        SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+        (contrast.dwFlags & HCF_HIGHCONTRASTON);
+    return {GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_WINDOW),
+            GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_HOTLIGHT), highContrast};
+}
+
+RECT ToRECT(const Rect& r) {
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 class WaitCursor {
@@ -175,13 +154,17 @@ LRESULT CALLBACK Form1::Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            m_dpi = DpiOfWindow(m_hwnd);
+            m_dpi = DpiOfWindow(m_calls.user32, m_hwnd);
             CreateControls();
             return 0;
 
         // The focus goes back to Text1 first, so that it is there even after a press that
         // failed, and Ctrl+A, Ctrl+C, Ctrl+Z act on the text at once.
         case WM_COMMAND:
+            // The edit took less than all of a store: out of memory, or a length limit.
+            if (reinterpret_cast<HWND>(lParam) == m_text1 &&
+                (HIWORD(wParam) == EN_ERRSPACE || HIWORD(wParam) == EN_MAXTEXT))
+                m_text1Refused = true;
             if (HIWORD(wParam) == BN_CLICKED &&
                 (LOWORD(wParam) == kCommand1 || LOWORD(wParam) == kCommand2)) {
                 SetFocus(m_text1);
@@ -222,11 +205,12 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLOREDIT:
             if (reinterpret_cast<HWND>(lParam) == m_text1) {
                 const HDC dc = reinterpret_cast<HDC>(wParam);
-                const bool systemColours = Text1TakesSystemColours();
-                SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-                SetBkColor(dc, systemColours ? GetSysColor(COLOR_WINDOW) : kWhite);
-                return reinterpret_cast<LRESULT>(systemColours ? GetSysColorBrush(COLOR_WINDOW)
-                                                               : GetStockObject(WHITE_BRUSH));
+                const EditLook look = Text1LookUnder(SystemScheme());
+                SetTextColor(dc, look.text);
+                SetBkColor(dc, look.background);
+                return reinterpret_cast<LRESULT>(look.background == kWhite
+                                                     ? GetStockObject(WHITE_BRUSH)
+                                                     : GetSysColorBrush(COLOR_WINDOW));
             }
             break;
 
@@ -275,7 +259,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED:
             m_dpi = HIWORD(wParam);
             CreateFonts();
-            Layout(SizeWindow(*reinterpret_cast<const RECT*>(lParam)));
+            Place(*reinterpret_cast<const RECT*>(lParam));
             InvalidateRect(m_hwnd, nullptr, TRUE);
             return 0;
 
@@ -300,9 +284,9 @@ void Form1::CreateControls() {
             CreateWindowExW(
                 row.exStyle, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style, 0, 0, 0, 0,
                 m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
-        else
-            LabelOf(row) = {{}, row.text, GetSysColor(COLOR_BTNTEXT)};
     }
+    m_labels[0] = {{}, kControls[kLabel1Index].text, GetSysColor(COLOR_BTNTEXT)};
+    m_labels[1] = {{}, kControls[kLabel2Index].text, GetSysColor(COLOR_BTNTEXT)};
     m_text1 = GetDlgItem(m_hwnd, kText1);
     m_command1 = GetDlgItem(m_hwnd, kCommand1);
     m_command2 = GetDlgItem(m_hwnd, kCommand2);
@@ -312,51 +296,50 @@ void Form1::CreateControls() {
     SendMessageW(m_text1, EM_SETLIMITTEXT, 0, 0);
     SetWindowSubclass(m_text1, Text1Proc, 0, reinterpret_cast<DWORD_PTR>(this));
     // Label1 is drawn, not a window, so a screen reader would announce a bare edit.
-    SetAccessibleName(m_text1, kControls[kFirstLabelRow].text);
+    SetAccessibleName(m_text1, kControls[kLabel1Index].text);
 
     CreateFonts();
     RECT where;
     GetWindowRect(m_hwnd, &where);
-    Layout(SizeWindow(where));
+    Place(where);
 }
 
-// The design's client area at m_dpi, or as much of it as the work area of where's monitor holds,
-// the window moved from where's corner into that work area; returns what the client area lacks of
-// the design. Where the frame is not what the system predicted (Wine keeps its frame at the system
-// DPI), a second pass corrects by the difference.
-SIZE Form1::SizeWindow(const RECT& where) {
+// The window as PlaceWindow puts it on the monitor of where, from where's corner, the controls as
+// LayoutControls lays them out. Where the frame is not what the system predicted (Wine keeps
+// its frame at the system DPI), a second pass corrects by the difference. The controls follow
+// the client size asked for, which a minimized window does not have.
+void Form1::Place(const RECT& where) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromRect(&where, MONITOR_DEFAULTTONEAREST), &monitor);
-    const RECT& work = monitor.rcWork;
-    const SIZE design{TwipsToPixels(kClientWidth, m_dpi), TwipsToPixels(kClientHeight, m_dpi)};
-    // Text1 gives up at most all of itself.
-    const SIZE least{design.cx - TwipsToPixels(kText1Row.width, m_dpi),
-                     design.cy - TwipsToPixels(kText1Row.height, m_dpi)};
-    RECT frame{};
-    AdjustWindowRectToDpi(frame, kStyle, 0, m_dpi);
-    SIZE frameSize{frame.right - frame.left, frame.bottom - frame.top};
-    int width = 0, height = 0;
+    const RECT& w = monitor.rcWork;
+    const Rect work{w.left, w.top, w.right, w.bottom};
+    const SIZE predicted = FrameAt(m_calls.user32, kStyle, m_dpi);
+    Size frame{predicted.cx, predicted.cy};
+    Placement placement{};
     for (int pass = 0; pass < 2; ++pass) {
-        width = std::max(least.cx, std::min(design.cx, work.right - work.left - frameSize.cx));
-        height = std::max(least.cy, std::min(design.cy, work.bottom - work.top - frameSize.cy));
-        SetWindowPos(m_hwnd, nullptr,
-                     std::max(work.left, std::min(where.left, work.right - width - frameSize.cx)),
-                     std::max(work.top, std::min(where.top, work.bottom - height - frameSize.cy)),
-                     width + frameSize.cx, height + frameSize.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        placement = PlaceWindow(static_cast<int>(m_dpi), frame, work, where.left, where.top);
+        const Rect& r = placement.window;
+        SetWindowPos(m_hwnd, nullptr, r.left, r.top, r.Width(), r.Height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
         RECT window, client;
         GetWindowRect(m_hwnd, &window);
         GetClientRect(m_hwnd, &client);
-        // A minimized window has no client area to measure.
-        if (IsIconic(m_hwnd) || (client.right == width && client.bottom == height)) break;
-        frameSize = {window.right - window.left - client.right,
-                     window.bottom - window.top - client.bottom};
+        if (IsIconic(m_hwnd) || (client.right == placement.client.cx &&
+                                 client.bottom == placement.client.cy))
+            break;
+        frame = {window.right - window.left - client.right,
+                 window.bottom - window.top - client.bottom};
     }
-    return {design.cx - width, design.cy - height};
-}
-
-Label& Form1::LabelOf(const ControlRow& row) {
-    return m_labels[static_cast<size_t>(&row - kControls) - kFirstLabelRow];
+    const ControlRects rects = LayoutControls(static_cast<int>(m_dpi), placement.client);
+    for (size_t i = 0; i < kControlCount; ++i) {
+        const Rect& r = rects[i];
+        if (i == kLabel1Index || i == kLabel2Index)
+            m_labels[i - kLabel1Index].bounds = ToRECT(r);
+        else
+            SetWindowPos(GetDlgItem(m_hwnd, kControls[i].id), nullptr, r.left, r.top, r.Width(),
+                         r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void Form1::CreateFonts() {
@@ -365,7 +348,7 @@ void Form1::CreateFonts() {
     text1Font.lfWeight = FW_NORMAL;
     text1Font.lfCharSet = ANSI_CHARSET;
     lstrcpynW(text1Font.lfFaceName, L"Arial", LF_FACESIZE);
-    const LOGFONTW messageFont = MessageFontAt(m_dpi);
+    const LOGFONTW messageFont = MessageFontAt(m_calls.user32, m_dpi);
 
     GdiObject<HFONT> newText1Font(CreateFontIndirectW(&text1Font));
     GdiObject<HFONT> newMessageFont(CreateFontIndirectW(&messageFont));
@@ -380,41 +363,18 @@ void Form1::CreateFonts() {
     m_messageFont = std::move(newMessageFont);
 }
 
-// The design at m_dpi. What the client area lacks of it comes out of Text1; the controls below
-// Text1 move up by as much and stay centred under it, and Label2 keeps to the right edge.
-void Form1::Layout(SIZE lost) {
-    for (const ControlRow& row : kControls) {
-        RECT rect = PixelRect(row, m_dpi);
-        if (&row == &kText1Row) {
-            rect.right -= lost.cx;
-            rect.bottom -= lost.cy;
-        } else if (row.top >= kText1Row.top + kText1Row.height) {
-            OffsetRect(&rect, -lost.cx / 2, -lost.cy);
-        }
-        if (row.left + row.width == kClientWidth) OffsetRect(&rect, -lost.cx, 0);
-        if (!row.className)
-            LabelOf(row).bounds = rect;
-        else
-            SetWindowPos(GetDlgItem(m_hwnd, row.id), nullptr, rect.left, rect.top,
-                         rect.right - rect.left, rect.bottom - rect.top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-}
-
-// The link's fixed colours give way to the system's where they would not read on the face
-// behind them (dark and contrast schemes); a hover that then looks like the rest is underlined.
+// Each label in the colour LabelLookUnder picks for the scheme; a link's hover that would look
+// like the rest is underlined.
 void Form1::Paint() {
     PAINTSTRUCT paint;
     const HDC dc = BeginPaint(m_hwnd, &paint);
     const HGDIOBJ oldFont = SelectObject(dc, m_messageFont.Get());
     SetBkMode(dc, TRANSPARENT);
-    const COLORREF face = GetSysColor(COLOR_BTNFACE), text = GetSysColor(COLOR_BTNTEXT);
+    const Scheme scheme = SystemScheme();
     for (const Label& label : m_labels) {
-        const bool hot = &label == &Label2() && label.foreColor == kBlue;
-        const COLORREF color =
-            ReadableOn(face, {label.foreColor, hot ? GetSysColor(COLOR_HOTLIGHT) : text, text});
+        const LabelLook look = LabelLookUnder(scheme, label.foreColor, &label == &Label2());
         GdiObject<HFONT> underlined;
-        if (hot && color == ReadableOn(face, {kBlack, text})) {
+        if (look.underlined) {
             LOGFONTW font;
             GetObjectW(m_messageFont.Get(), sizeof font, &font);
             font.lfUnderline = TRUE;
@@ -422,7 +382,7 @@ void Form1::Paint() {
             SelectObject(dc, underlined.Get());
         }
         RECT bounds = label.bounds;
-        SetTextColor(dc, color);
+        SetTextColor(dc, look.colour);
         DrawTextW(dc, label.caption, -1, &bounds, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
         SelectObject(dc, m_messageFont.Get());  // before the underlined font is deleted
     }
@@ -444,28 +404,36 @@ void Form1::SetLabel2ForeColor(COLORREF color) {
     InvalidateRect(m_hwnd, &m_labels[1].bounds, TRUE);
 }
 
-// Throws (std::bad_alloc) before anything is stored, so a failure leaves Text1 as it was.
-std::u16string Form1::Transformed(Form1Calls::Transform transform) const {
-    return transform(ReadEditText(m_text1));
+// Where Text1 took less than all of the text, the old text is put back and false returned.
+bool Form1::StoreText1(const std::u16string& text, int length) {
+    m_text1Refused = false;
+    ReplaceEditText(m_text1, length, text);
+    if (!m_text1Refused) return true;
+    SendMessageW(m_text1, EM_UNDO, 0, 0);
+    return false;
 }
 
+// One length, one read, one store. A failing transformation throws (std::bad_alloc) before
+// anything is stored, so Text1 stays as it was.
 void Form1::Command1_Click() {
-    const WaitCursor wait(GetWindowTextLengthW(m_text1) >= kLargeText);
-    StoreEditText(m_text1, Transformed(m_calls.removeBlankLines));
+    const int length = GetWindowTextLengthW(m_text1);
+    const WaitCursor wait(length >= kLargeText);
+    StoreText1(m_calls.removeBlankLines(ReadEditText(m_text1, length)), length);
     SetEditCaret(m_text1, 0);
 }
 
 // A failing step is skipped and the next one runs; only a whole result is stored.
 void Form1::Command2_Click() {
-    const WaitCursor wait(GetWindowTextLengthW(m_text1) >= kLargeText);
+    const int length = GetWindowTextLengthW(m_text1);
+    const WaitCursor wait(length >= kLargeText);
     std::optional<std::u16string> result;
     try {
-        result = Transformed(m_calls.addBlankLines);
+        result = m_calls.addBlankLines(ReadEditText(m_text1, length));
     } catch (const std::exception&) {
     }
     // A whole store leaves the caret at the end, scrolled there: moving it again costs Wine's
     // edit two more walks of its line list.
-    if (!result || !StoreEditText(m_text1, *result))
+    if (!result || !StoreText1(*result, length))
         SetEditCaret(m_text1, GetWindowTextLengthW(m_text1));
 }
 

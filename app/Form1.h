@@ -3,9 +3,12 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "Dpi.h"
+#include "Geometry.h"
 #include "GdiObject.h"
 #include "Site.h"
 #include "text/BlankLines.h"
@@ -20,21 +23,21 @@ struct Label {
     COLORREF foreColor;
 };
 
-struct ControlRow;  // a row of the table Form1's controls are made from
-
-// What Form1 calls outside itself, so that a test can stand in for it.
+// What Form1 calls outside itself, handed in once: a test stands in for the shell, the
+// transformations and the user32 calls newer than Windows 7 (a set without them is Windows 7).
 struct Form1Calls {
-    using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-    using Transform = std::u16string (*)(std::u16string_view);
-    ShellExecuteFn shellExecuteA = ::ShellExecuteA;
+    using Transform = std::function<std::u16string(std::u16string_view)>;
+    std::function<HINSTANCE(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT)> shellExecuteA =
+        ::ShellExecuteA;
     Transform removeBlankLines = RemoveBlankLines;
     Transform addBlankLines = AddBlankLines;
+    NewerUser32 user32 = NewerUser32OfThisSystem();
 };
 
 // The program's one window: a text box, two buttons and two labels.
 class Form1 {
 public:
-    explicit Form1(const Form1Calls& calls = {}) : m_calls(calls) {}
+    explicit Form1(Form1Calls calls = {}) : m_calls(std::move(calls)) {}
     ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -55,6 +58,12 @@ public:
     // The window class, by which other programs (the benchmark) find the window.
     static constexpr wchar_t kClassName[] = L"TavrinBlankLinesForm1";
 
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR subclassId, DWORD_PTR refData);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
     // Event procedures.
     void Command1_Click();
     void Command2_Click();
@@ -63,22 +72,13 @@ public:
     void Label2_MouseMove();
     void Label2_Click();
 
-private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR subclassId, DWORD_PTR refData);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-
     void CreateControls();
-    Label& LabelOf(const ControlRow& row);
     void CreateFonts();
-    void Layout(SIZE lost);
-    SIZE SizeWindow(const RECT& where);
+    void Place(const RECT& where);
     void Paint();
     void MouseMove(POINT point);
     void SetLabel2ForeColor(COLORREF color);
-
-    std::u16string Transformed(Form1Calls::Transform transform) const;
+    bool StoreText1(const std::u16string& text, int length);
 
     const Form1Calls m_calls;
     HWND m_hwnd = nullptr;
@@ -89,6 +89,7 @@ private:
     Label m_labels[2]{};
     bool m_label2Pressed = false;
     bool m_swallowSelectAllChar = false;
+    bool m_text1Refused = false;  // Text1 took less than all of a store (out of memory)
     UINT m_dpi = 96;
     GdiObject<HFONT> m_messageFont;
     GdiObject<HFONT> m_text1Font;

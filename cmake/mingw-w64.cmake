@@ -19,6 +19,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # CTest runs the .exe files under Wine.
 get_filename_component(_wine_run "${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run" ABSOLUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR "${_wine_run}")
-
-# List gtest cases when CTest runs, not after linking, so building needs no Wine display or prefix.
-set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)

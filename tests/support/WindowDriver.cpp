@@ -93,7 +93,7 @@ void Pump() {
 }
 
 std::u16string Text1() {
-    return ReadEditText(Form().Text1());
+    return ReadEditText(Form().Text1(), GetWindowTextLengthW(Form().Text1()));
 }
 
 void SetText1(std::u16string_view text) {

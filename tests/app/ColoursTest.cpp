@@ -1,0 +1,88 @@
+#include "Colours.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// 0x00BBGGRR from the #RRGGBB a theme file or a colour picker shows.
+constexpr Colour Rgb(uint32_t rgb) {
+    return (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
+}
+
+}  // namespace
+
+TEST(Colours, ContrastRatioIsWcags) {
+    EXPECT_DOUBLE_EQ(ContrastRatio(kBlack, kWhite), 21.0);
+    EXPECT_DOUBLE_EQ(ContrastRatio(kWhite, kBlack), 21.0);
+    EXPECT_DOUBLE_EQ(ContrastRatio(Rgb(0x777777), Rgb(0x777777)), 1.0);
+    EXPECT_NEAR(ContrastRatio(kBlue, kBlack), 2.44, 0.01);          // blue on black
+    EXPECT_NEAR(ContrastRatio(Rgb(0x767676), kWhite), 4.54, 0.01);  // the lightest grey that reads
+    EXPECT_NEAR(ContrastRatio(Rgb(0xFF0000), kWhite), 4.00, 0.01);  // red and blue weigh apart
+    EXPECT_NEAR(ContrastRatio(Rgb(0x0000FF), kWhite), 8.59, 0.01);
+}
+
+// Each scheme's labels and Text1: Label1 and Label2 at rest (the system's text), Label2 after
+// the mouse crossed the form (black) and under the mouse (blue), Text1's text and background.
+TEST(Colours, EachSchemeGivesColoursThatRead) {
+    const struct {
+        const char* name;
+        Scheme scheme;
+        Colour crossed, hovered;
+        bool underlined;
+        Colour text1Background;
+    } rows[] = {
+        // The description's colours where they read: black and blue on the face, Text1 white.
+        {"standard", {Rgb(0xF0F0F0), kBlack, kWhite, kBlack, Rgb(0x0066CC), false},
+         kBlack, kBlue, false, kWhite},
+        {"Wine's standard", {Rgb(0xD4D0C8), kBlack, kWhite, kBlack, Rgb(0x0000FF), false},
+         kBlack, kBlue, false, kWhite},
+        // Dark faces: the system's text and link colours instead.
+        {"High Contrast Black", {kBlack, kWhite, kBlack, kWhite, Rgb(0xFFFF00), true},
+         kWhite, Rgb(0xFFFF00), false, kBlack},
+        {"High Contrast #1", {kBlack, kWhite, kBlack, kWhite, Rgb(0xFFFF00), true},
+         kWhite, Rgb(0xFFFF00), false, kBlack},
+        {"High Contrast #2", {kBlack, Rgb(0x00FF00), kBlack, Rgb(0x00FF00), Rgb(0xFFFF00), true},
+         Rgb(0x00FF00), Rgb(0xFFFF00), false, kBlack},
+        // Light contrast themes keep black and blue, but Text1 takes the theme's window.
+        {"High Contrast White", {kWhite, kBlack, kWhite, kBlack, Rgb(0x00009F), true},
+         kBlack, kBlue, false, kWhite},
+        {"Desert", {Rgb(0xFFFAEF), Rgb(0x3D3D3D), Rgb(0xFFFAEF), Rgb(0x3D3D3D), Rgb(0x1C5E75), true},
+         kBlack, kBlue, false, Rgb(0xFFFAEF)},
+        // A dark scheme whose link colour does not stand out from its text: underlined.
+        {"custom dark", {Rgb(0x202020), Rgb(0xE0E0E0), Rgb(0x101010), Rgb(0xE0E0E0),
+                         Rgb(0xE0E0E0), false},
+         Rgb(0xE0E0E0), Rgb(0xE0E0E0), true, Rgb(0x101010)},
+        // A link colour that reads no better than blue on a dark face: the text's, underlined.
+        {"dark link", {Rgb(0x202020), kWhite, kBlack, kWhite, Rgb(0x000080), false},
+         kWhite, kWhite, true, kBlack},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Scheme& s = row.scheme;
+        const LabelLook label1 = LabelLookUnder(s, s.text, false);
+        const LabelLook rest = LabelLookUnder(s, s.text, true);
+        const LabelLook crossed = LabelLookUnder(s, kBlack, true);
+        const LabelLook hovered = LabelLookUnder(s, kBlue, true);
+        EXPECT_EQ(label1.colour, s.text);
+        EXPECT_EQ(rest.colour, s.text);
+        EXPECT_EQ(crossed.colour, row.crossed);
+        EXPECT_EQ(hovered.colour, row.hovered);
+        EXPECT_EQ(hovered.underlined, row.underlined);
+        EXPECT_FALSE(label1.underlined || rest.underlined || crossed.underlined);
+        for (Colour c : {label1.colour, crossed.colour, hovered.colour})
+            EXPECT_GE(ContrastRatio(c, s.face), kReadableContrast);
+        // Label1 is no link: its own colour stays even were it blue.
+        EXPECT_FALSE(LabelLookUnder(s, kBlue, false).underlined);
+        const EditLook text1 = Text1LookUnder(s);
+        EXPECT_EQ(text1.text, s.windowText);
+        EXPECT_EQ(text1.background, row.text1Background);
+        EXPECT_GE(ContrastRatio(text1.text, text1.background), kReadableContrast);
+    }
+}
+
+// Where no choice reads, black or white, whichever reads better.
+TEST(Colours, WhereNothingReadsBlackOrWhite) {
+    EXPECT_EQ(ReadableOn(Rgb(0x808080), {Rgb(0x808080), Rgb(0x909090)}), kBlack);
+    EXPECT_EQ(ReadableOn(Rgb(0x303030), {Rgb(0x404040)}), kWhite);
+    EXPECT_EQ(ReadableOn(kWhite, {Rgb(0xFFFF00), kBlue, kBlack}), kBlue);
+}
