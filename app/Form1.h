@@ -76,6 +76,7 @@ private:
     void CreateFonts();
     void Place(const RECT& where);
     void Paint();
+    LRESULT Text1Colours(HDC dc);
     void MouseMove(POINT point);
     void SetLabel2ForeColor(COLORREF color);
     bool StoreText1(const std::u16string& text, int length);
