@@ -6,9 +6,9 @@
                                  each built for its machine and listed with its hash in SHA256SUMS;
                                  each program (and EXE) keeps the promises below with the time
                                  stamp and site of BUILD-RECORD.txt (--arch: that one's only).
-  ci.py program EXE [--machine M] [--site HOST] [--timestamp N]
-                                 the program file: large-address-aware, and the machine, the
-                                 version strings' site and the PE timestamp where given.
+  ci.py program EXE [--site HOST] [--timestamp N]
+                                 the program file: large-address-aware, and the version
+                                 strings' site and the PE timestamp where given.
   ci.py version TAG              the tag (v1.2.0) is the version in CMakeLists.txt.
   ci.py run DIR --results R      runs the required test programs found under DIR (on Windows),
                                  each within its limit, GoogleTest XML into R.
@@ -242,7 +242,6 @@ def main(argv=None):
     p.add_argument("--also", action="append", default=[])
     p = sub.add_parser("program")
     p.add_argument("exe")
-    p.add_argument("--machine")
     p.add_argument("--site")
     p.add_argument("--timestamp", type=int)
     sub.add_parser("version").add_argument("tag")
@@ -256,7 +255,7 @@ def main(argv=None):
     args = parser.parse_args(argv)
     problems = {
         "dist": lambda: check_dist(args.dir, [args.arch] if args.arch else ARCHES, args.also),
-        "program": lambda: check_program(args.exe, args.machine, args.site, args.timestamp),
+        "program": lambda: check_program(args.exe, site=args.site, timestamp=args.timestamp),
         "version": lambda: check_version(args.tag),
         "run": lambda: run_tests(args.dir, args.results),
         "summary": lambda: summary(args.results, args.title),
