@@ -13,6 +13,7 @@
   ci.py run DIR --results R      runs the required test programs found under DIR (on Windows),
                                  each within its limit, GoogleTest XML into R.
   ci.py summary R --title T      a job's results R as a job summary; each skip a warning.
+  ci.py runs WORKFLOW...         ShellCheck over each bash step of the workflows (needs PyYAML).
   ci.py gate R...                each R (a job's results-IMAGE-ARCH) ran every required program
                                  and started the program without a failure (only a job on the
                                  ARM image, IMAGE ending in -arm, may lack a desktop for them);
@@ -235,6 +236,34 @@ def gate(jobs):
     return problems
 
 
+def _get(node, key):
+    """A YAML mapping node's value node for key, or None."""
+    return next((v for k, v in node.value if k.value == key), None) if getattr(node, "id", "") == "mapping" else None
+
+
+def check_runs(workflows):
+    """As actionlint's native build would: expressions read as words, lines as in the workflow."""
+    from yaml import compose  # only Debian has it, not the Windows runners
+
+    problems = []
+    for path in workflows:
+        top = compose(Path(path).read_text(encoding="utf-8"))
+        for _, job in _get(top, "jobs").value:
+            # A job names its shell, or runs bash where the runner is Linux.
+            default = [_get(_get(_get(n, "defaults"), "run"), "shell") for n in (job, top)]
+            linux = _get(job, "runs-on").value.startswith("ubuntu")
+            for step in _get(job, "steps").value:
+                run, shell = _get(step, "run"), next((s for s in [_get(step, "shell")] + default if s), None)
+                if run is None or (shell.value.split()[0] if shell else "bash" if linux else "") != "bash":
+                    continue
+                script = re.sub(r"\$\{\{.*?\}\}", lambda m: "_" * len(m.group()), run.value)
+                found = subprocess.run(["shellcheck", "-s", "bash", "-f", "gcc", "-"], input=script,
+                                       capture_output=True, text=True).stdout
+                first = run.start_mark.line + (run.style in ("|", ">"))  # a block starts a line below
+                problems += [f"{path}:{first + int(n)}:{rest}" for n, rest in re.findall(r"^-:(\d+):(.*)", found, re.M)]
+    return problems
+
+
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     sub = parser.add_subparsers(dest="command", required=True)
@@ -254,6 +283,7 @@ def main(argv=None):
     p.add_argument("results")
     p.add_argument("--title", required=True)
     sub.add_parser("gate").add_argument("jobs", nargs="+")
+    sub.add_parser("runs").add_argument("workflows", nargs="+")
     args = parser.parse_args(argv)
     problems = {
         "dist": lambda: check_dist(args.dir, [args.arch] if args.arch else ARCHES, args.also),
@@ -262,6 +292,7 @@ def main(argv=None):
         "run": lambda: run_tests(args.dir, args.results),
         "summary": lambda: summary(args.results, args.title),
         "gate": lambda: gate(args.jobs),
+        "runs": lambda: check_runs(args.workflows),
     }[args.command]()
     for problem in problems:
         print(f"::error::{problem}")

@@ -116,6 +116,33 @@ class Checks(unittest.TestCase):
             problems = ci.check_dist(dist, also=[dist / exe("arm64")])
             self.expect([p.removeprefix(f"{dist}/") for p in problems], problem)
 
+    def test_runs(self):
+        # Each line "echo $1" is a finding where bash runs it: by default on Linux, or where the
+        # job or step names bash; an expression in quotes is a word.
+        workflow = """jobs:
+  linux:
+    runs-on: ubuntu-latest
+    steps:
+      - run: echo $1 "${{ github.ref }}"
+      - run: echo $1
+        shell: powershell
+      - run: |
+          true
+          echo $1
+  windows:
+    runs-on: ${{ matrix.os }}
+    defaults: { run: { shell: bash } }
+    steps:
+      - run: echo $1
+      - run: echo $1
+        shell: pwsh
+"""
+        path = Path(self.enterContext(tempfile.TemporaryDirectory())) / "ci.yml"
+        path.write_text(workflow, encoding="utf-8")
+        problems = ci.check_runs([path])
+        self.assertEqual([int(p.split(":")[1]) for p in problems], [5, 10, 15], problems)
+        self.assertTrue(all(p.endswith("[SC2086]") for p in problems), problems)
+
     def test_version(self):
         project = "project(TavrinBlankLines VERSION 1.2.0.0 LANGUAGES CXX)\n"
         for tag, ok in [("v1.2.0", True), ("v1.2", True), ("v1.2.0.0", True), ("v1.2.1", False), ("v1.20", False),
