@@ -41,7 +41,7 @@ function Clear-Desktop {
     # The image starts the updater again every 30 s while wsl.exe is WSL's stub: it now runs
     # nothing for the rest of the job (the runner's machine is thrown away after it).
     $ifeo = 'HKLM:\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Image File Execution Options\wsl.exe'
-    New-Item -Force $ifeo | Out-Null
+    New-Item $ifeo -ErrorAction SilentlyContinue | Out-Null  # -Force would empty a key there
     Set-ItemProperty -LiteralPath $ifeo -Name Debugger -Value 'cmd.exe /c exit 1'
     Stop-Process -Name $intruders -Force -ErrorAction SilentlyContinue
     for ($i = 0; $i -lt 5; $i++) {
