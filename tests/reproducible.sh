@@ -2,9 +2,8 @@
 # The same commit built twice, from two folders (of other lengths) and at two times, must give
 # byte-identical programs for each target, stamped with the commit's time: a build path or a
 # clock in a program shows as a difference.
-# As root it builds where CI's test job does, which a developer's machine is not: in a checkout
-# that belongs to another user (the runner's, uid 1001), by .ci/run, with a clean HOME and no
-# system git configuration. Git refuses another user's repository unless told it is safe.
+# As root, it builds where CI's test job does and a developer does not: in a checkout of another
+# user's (the runner's, uid 1001), by .ci/run, with a clean HOME and no system git configuration.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
