@@ -43,7 +43,8 @@ function Clear-Desktop {
     $ifeo = 'HKLM:\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Image File Execution Options\wsl.exe'
     New-Item $ifeo -ErrorAction SilentlyContinue | Out-Null  # -Force would empty a key there
     Set-ItemProperty -LiteralPath $ifeo -Name Debugger -Value 'cmd.exe /c exit 1'
-    Stop-Process -Name $intruders -Force -ErrorAction SilentlyContinue
+    # Not OpenConsole: it may host a console of the runner's own; Terminal's go with it.
+    Stop-Process -Name ($intruders -ne 'OpenConsole') -Force -ErrorAction SilentlyContinue
     for ($i = 0; $i -lt 5; $i++) {
         $w = [Desk.User32]::FindWindow('Shell_OOBEProxy', $null)
         if ($w -eq [IntPtr]::Zero) { break }
