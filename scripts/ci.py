@@ -6,17 +6,19 @@
                                  each built for its machine and listed with its hash in SHA256SUMS;
                                  each program (and EXE) keeps the promises below with the time
                                  stamp and site of BUILD-RECORD.txt (--arch: that one's only).
-  ci.py program EXE [--machine M] [--site HOST] [--timestamp N]
-                                 the program file: large-address-aware, and the machine, the
-                                 version strings' site and the PE timestamp where given.
+  ci.py program EXE [--site HOST] [--timestamp N]
+                                 the program file: large-address-aware, and the version
+                                 strings' site and the PE timestamp where given.
   ci.py version TAG              the tag (v1.2.0) is the version in CMakeLists.txt.
   ci.py run DIR --results R      runs the required test programs found under DIR (on Windows),
                                  each within its limit, GoogleTest XML into R.
   ci.py summary R --title T      a job's results R as a job summary; each skip a warning.
+  ci.py runs WORKFLOW...         ShellCheck over each bash step of the workflows (needs PyYAML).
   ci.py gate R...                each R (a job's results-IMAGE-ARCH) ran every required program
-                                 and started the program without a failure (only ARM64 may lack
-                                 a desktop for them); each architecture has a job that skipped
-                                 nothing.
+                                 and started the program without a failure (only a job on the
+                                 ARM image, IMAGE ending in -arm, may lack a desktop for them);
+                                 each architecture has a job that skipped nothing, for x86 and
+                                 x64 one off the ARM image.
 A job's results folder holds the XML of each test program, start.txt (how the program's start
 went: "ok: ...", "failed: ..." or "not run: ...", from Desktop.ps1 -Start) and, on a runner
 without a usable desktop, no-desktop.txt with the reason (Desktop.ps1 -Prepare).
@@ -216,20 +218,49 @@ def gate(jobs):
     problems, clean, skipped = [], {}, {}
     for directory in jobs:
         job = Path(directory).name.removeprefix("results-")
-        arch = job.rsplit("-", 1)[-1]
+        image, _, arch = job.rpartition("-")
         found, skips, not_run = read_job(directory)
         problems += [f"{job}: {p}" for p in found]
-        # The x86 and x64 programs ship only with their window tests run; ARM64's runner may
-        # lack a desktop, and the release notes say so.
-        problems += [f"{arch}: {job} could not run {n}" for n in not_run if arch != "arm64"]
-        clean.setdefault(arch, []).extend([] if found or skips else [job])
+        # GitHub's ARM image may lack a desktop (the release notes then say what was not run);
+        # the others may not, and x86 and x64 count as tested only by a job on one of those.
+        arm = image.endswith("-arm")
+        problems += [f"{arch}: {job} could not run {n}" for n in not_run if not arm]
+        clean.setdefault(arch, []).extend([] if found or skips or (arm and arch in ARCHES) else [job])
         skipped.setdefault(arch, []).extend(f"{job}: {s}" for s in skips)
         print(f"{job}: {len(skips)} skip(s), {len(not_run)} not run" + "".join(
             f"\n  skipped {s}" for s in skips) + "".join(f"\n  not run: {n}" for n in not_run))
     for arch in ARCHES + ("arm64",):
         if not clean.get(arch):
-            problems.append(f"{arch}: no job passed with nothing skipped" +
-                            "".join(f"; skipped {s}" for s in skipped.get(arch, [])[:3]))
+            problems.append(f"{arch}: no job{' off the ARM image' if arch in ARCHES else ''} passed with nothing "
+                            "skipped" + "".join(f"; skipped {s}" for s in skipped.get(arch, [])[:3]))
+    return problems
+
+
+def _get(node, key):
+    """A YAML mapping node's value node for key, or None."""
+    return next((v for k, v in node.value if k.value == key), None) if getattr(node, "id", "") == "mapping" else None
+
+
+def check_runs(workflows):
+    """As actionlint's native build would: expressions read as words, lines as in the workflow."""
+    from yaml import compose  # only Debian has it, not the Windows runners
+
+    problems = []
+    for path in workflows:
+        top = compose(Path(path).read_text(encoding="utf-8"))
+        for _, job in _get(top, "jobs").value:
+            # A job names its shell, or runs bash where the runner is Linux.
+            default = [_get(_get(_get(n, "defaults"), "run"), "shell") for n in (job, top)]
+            linux = _get(job, "runs-on").value.startswith("ubuntu")
+            for step in _get(job, "steps").value:
+                run, shell = _get(step, "run"), next((s for s in [_get(step, "shell")] + default if s), None)
+                if run is None or (shell.value.split()[0] if shell else "bash" if linux else "") != "bash":
+                    continue
+                script = re.sub(r"\$\{\{.*?\}\}", lambda m: "_" * len(m.group()), run.value)
+                found = subprocess.run(["shellcheck", "-s", "bash", "-f", "gcc", "-"], input=script,
+                                       capture_output=True, text=True).stdout
+                first = run.start_mark.line + (run.style in ("|", ">"))  # a block starts a line below
+                problems += [f"{path}:{first + int(n)}:{rest}" for n, rest in re.findall(r"^-:(\d+):(.*)", found, re.M)]
     return problems
 
 
@@ -242,7 +273,6 @@ def main(argv=None):
     p.add_argument("--also", action="append", default=[])
     p = sub.add_parser("program")
     p.add_argument("exe")
-    p.add_argument("--machine")
     p.add_argument("--site")
     p.add_argument("--timestamp", type=int)
     sub.add_parser("version").add_argument("tag")
@@ -253,14 +283,16 @@ def main(argv=None):
     p.add_argument("results")
     p.add_argument("--title", required=True)
     sub.add_parser("gate").add_argument("jobs", nargs="+")
+    sub.add_parser("runs").add_argument("workflows", nargs="+")
     args = parser.parse_args(argv)
     problems = {
         "dist": lambda: check_dist(args.dir, [args.arch] if args.arch else ARCHES, args.also),
-        "program": lambda: check_program(args.exe, args.machine, args.site, args.timestamp),
+        "program": lambda: check_program(args.exe, site=args.site, timestamp=args.timestamp),
         "version": lambda: check_version(args.tag),
         "run": lambda: run_tests(args.dir, args.results),
         "summary": lambda: summary(args.results, args.title),
         "gate": lambda: gate(args.jobs),
+        "runs": lambda: check_runs(args.workflows),
     }[args.command]()
     for problem in problems:
         print(f"::error::{problem}")

@@ -13,7 +13,7 @@ import ci  # noqa: E402
 
 SITE = [("CompanyName", "www.tavrin.example"), ("ProductName", "www.tavrin.example")]
 RECORD = "commit: x\nsite address: http://www.tavrin.example/\nSOURCE_DATE_EPOCH: 7 (1970-01-01T00:00:07Z)\n"
-JOBS = ["a-x86", "b-x86", "a-x64", "b-x64", "c-arm64"]  # results-IMAGE-ARCH
+JOBS = ["a-x86", "a-x64", "b-x64", "c-arm-x86", "c-arm-arm64"]  # results-IMAGE-ARCH; c-arm the ARM image
 PASS, FAIL = ("run", "completed", ""), ("run", "completed", '<failure message="planted"/>')
 SKIP, DISABLED = ("run", "skipped", '<skipped message="planted"/>'), ("notrun", "suppressed", "")
 
@@ -50,16 +50,20 @@ class Checks(unittest.TestCase):
             (None, {}, None, "a-x86: 0 skip(s), 0 not run"),
             ("b-x64", {"app_tests.xml": report(PASS, FAIL)}, "b-x64: app_tests: 1 of 2 tests failed", None),
             ("a-x86", dict.fromkeys(PASSED), "a-x86: the program's start: no result", None),  # an empty folder
-            ("c-arm64", {"text_tests.xml": report(PASS)[:60]}, "c-arm64: text_tests: no readable report", None),
+            ("c-arm-arm64", {"text_tests.xml": report(PASS)[:60]}, "c-arm-arm64: text_tests: no readable report", None),
             ("a-x64", {"app_tests_win7.xml": report()}, "a-x64: app_tests_win7: ran no tests", None),
-            ("c-arm64", {"text_tests.xml": report(PASS, DISABLED)},
-             "arm64: no job passed with nothing skipped; skipped c-arm64: text_tests: T.t1: not run", None),
+            ("c-arm-arm64", {"text_tests.xml": report(PASS, DISABLED)},
+             "arm64: no job passed with nothing skipped; skipped c-arm-arm64: text_tests: T.t1: not run", None),
             # A skip passes where another job of that architecture skipped nothing.
             ("a-x64", {"app_tests.xml": report(PASS, SKIP)}, None, "a-x64: 1 skip(s)"),
-            ("c-arm64", no_desktop, None, "  not run: app_tests: no usable desktop: planted"),
-            ("b-x86", no_desktop, "x86: b-x86 could not run app_tests: no usable desktop", None),
-            ("c-arm64", no_desktop | {"text_tests.xml": None}, "c-arm64: text_tests: no readable report", None),
-            ("c-arm64", {"start.txt": "failed: no window"}, "c-arm64: the program's start: failed: no window", None),
+            ("c-arm-arm64", no_desktop, None, "  not run: app_tests: no usable desktop: planted"),
+            ("a-x86", no_desktop, "x86: a-x86 could not run app_tests: no usable desktop", None),
+            # x86 on the ARM image may lack a desktop too, but is never the x86 job that skipped nothing.
+            ("c-arm-x86", no_desktop, None, "c-arm-x86: 0 skip(s), 3 not run"),
+            ("a-x86", {"app_tests.xml": report(PASS, SKIP)},
+             "x86: no job off the ARM image passed with nothing skipped; skipped a-x86: app_tests: T.t1", None),
+            ("c-arm-arm64", no_desktop | {"text_tests.xml": None}, "c-arm-arm64: text_tests: no readable report", None),
+            ("c-arm-arm64", {"start.txt": "failed: no window"}, "c-arm-arm64: the program's start: failed", None),
         ]
         for job, files, refusal, printed in cases:
             tmp = Path(self.enterContext(tempfile.TemporaryDirectory()))
@@ -111,6 +115,33 @@ class Checks(unittest.TestCase):
                 after(dist)
             problems = ci.check_dist(dist, also=[dist / exe("arm64")])
             self.expect([p.removeprefix(f"{dist}/") for p in problems], problem)
+
+    def test_runs(self):
+        # Each line "echo $1" is a finding where bash runs it: by default on Linux, or where the
+        # job or step names bash; an expression in quotes is a word.
+        workflow = """jobs:
+  linux:
+    runs-on: ubuntu-latest
+    steps:
+      - run: echo $1 "${{ github.ref }}"
+      - run: echo $1
+        shell: powershell
+      - run: |
+          true
+          echo $1
+  windows:
+    runs-on: ${{ matrix.os }}
+    defaults: { run: { shell: bash } }
+    steps:
+      - run: echo $1
+      - run: echo $1
+        shell: pwsh
+"""
+        path = Path(self.enterContext(tempfile.TemporaryDirectory())) / "ci.yml"
+        path.write_text(workflow, encoding="utf-8")
+        problems = ci.check_runs([path])
+        self.assertEqual([int(p.split(":")[1]) for p in problems], [5, 10, 15], problems)
+        self.assertTrue(all(p.endswith("[SC2086]") for p in problems), problems)
 
     def test_version(self):
         project = "project(TavrinBlankLines VERSION 1.2.0.0 LANGUAGES CXX)\n"
