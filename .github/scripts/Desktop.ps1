@@ -6,7 +6,8 @@
 #                    results/no-desktop.txt instead (scripts/ci.py reads it).
 #   -Screenshot PNG  the whole screen, for what was in the way when something failed or hung
 #   -Start EXE       the program opens its window with its caption and closes on WM_CLOSE with
-#                    exit code 0; results/start.txt says "ok: ...", "failed: ..." or "not run: ..."
+#                    exit code 0; results/start.txt says "ok: ...", "failed: ..." or "not run: ...",
+#                    results/start.png shows the screen with the window open
 param([switch]$Prepare, [string]$Screenshot, [string]$Start)
 Add-Type -AssemblyName System.Drawing, System.Windows.Forms
 $screen = [System.Windows.Forms.SystemInformation]::VirtualScreen
@@ -77,6 +78,8 @@ function Start-Once([string]$Exe) {
         return "failed: $Exe showed no window within 20 seconds (screen: no-window.png)"
     }
     $title = $p.MainWindowTitle
+    Start-Sleep -Seconds 1  # painted: the picture of the window as it opens, for people to look at
+    Save-Screen 'results/start.png'
     [void]$p.CloseMainWindow()
     if (-not $p.WaitForExit(10000)) { $p.Kill(); return "failed: $Exe did not close on WM_CLOSE" }
     if ($title -notlike '*Tavrin*' -or $p.ExitCode -ne 0) { return "failed: caption '$title', exit code $($p.ExitCode)" }

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <memory>
 #include <new>
 #include <optional>
@@ -378,72 +376,11 @@ TEST(Buttons, EachClickTransformsPlacesTheCaretAndUndoesInOneStep) {
     }
 }
 
-namespace {
-
-// A pasted note as people bring it: blank lines, some only spaces, and spaces left at line ends.
-constexpr char16_t kSample[] =
-    u"会议纪要  \r\n\r\n时间：3月5日 14:00   \r\n地点：三楼会议室\r\n   \r\n\r\n"
-    u"Attendees: Li Wei, Zhang Min, Tom Baker  \r\n\r\n一、项目进度\r\n"
-    u"The beta build passed QA on Monday.  \r\n\r\n\r\n二、下一步\r\n"
-    u"请各位在周五前提交报告。Reports are due on Friday.\r\n";
-
-// The window as it is on the screen, frame and all, as a 24-bit BMP.
-bool SavePicture(const std::string& path) {
-    const HWND hwnd = Form().Hwnd();
-    bool saved = BringToFront(hwnd);
-    RedrawWindow(hwnd, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Pump();
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    // Bottom-up rows, as a BMP file keeps them.
-    BITMAPINFOHEADER header{
-        sizeof header, r.right - r.left, r.bottom - r.top, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    std::string bits(static_cast<size_t>((header.biWidth * 3 + 3) / 4 * 4 * header.biHeight), 0);
-    const HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, header.biWidth, header.biHeight);
-    const HGDIOBJ old = SelectObject(memory, bitmap);
-    saved = saved &&
-            BitBlt(memory, 0, 0, header.biWidth, header.biHeight, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    saved = saved && GetDIBits(memory, bitmap, 0, header.biHeight, bits.data(),
-                               reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    constexpr DWORD kOffset = sizeof(BITMAPFILEHEADER) + sizeof header;
-    const BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(kOffset + bits.size()), 0, 0, kOffset};
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file)
-            .write(reinterpret_cast<const char*>(&header), sizeof header)
-        << bits;
-    saved = saved && out.flush();
-    std::printf("%s %s\n", saved ? "saved" : "could not save", path.c_str());
-    return saved;
-}
-
-// app_tests --pictures DIR: the window with a sample text, before and after each button and at
-// 144 DPI, as BMP files for people to look at (CI keeps those taken on real Windows).
-bool SavePictures(const std::string& dir) {
-    CreateDirectoryA(dir.c_str(), nullptr);
-    SetText1(kSample);
-    bool saved = SavePicture(dir + "/1-start.bmp");
-    Click(Form().Command1());
-    saved = SavePicture(dir + "/2-remove.bmp") && saved;
-    Click(Form().Command2());
-    saved = SavePicture(dir + "/3-add.bmp") && saved;
-    MoveToDpi(144);
-    return SavePicture(dir + "/4-144dpi.bmp") && saved;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);  // leaves --pictures DIR in argv
+    testing::InitGoogleTest(&argc, argv);
     const Form1Calls calls = g_outside.Calls();
     Form1 form(calls);
     if (!StartForm(form)) return 2;
-    if (argc == 3 && std::string(argv[1]) == "--pictures") return SavePictures(argv[2]) ? 0 : 1;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for the accessibility client
     g_focusAtStart = GetFocus();
     g_startDpi = DpiOfWindow(calls.user32, form.Hwnd());
