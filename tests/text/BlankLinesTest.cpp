@@ -1,5 +1,3 @@
-#include "text/BlankLines.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
@@ -12,15 +10,7 @@ namespace {
 
 // Each case runs on each path of the engine this processor offers, named after it:
 // BlankLines.Table/sse2.
-class BlankLines : public testing::TestWithParam<EnginePath> {
-protected:
-    std::u16string RemoveBlankLines(std::u16string_view text) const {
-        return GetParam().removeBlankLines(text);
-    }
-    std::u16string AddBlankLines(std::u16string_view text) const {
-        return GetParam().addBlankLines(text);
-    }
-};
+using BlankLines = testing::TestWithParam<EnginePath>;
 INSTANTIATE_TEST_SUITE_P(, BlankLines, testing::ValuesIn(EnginePaths()),
                          [](const auto& p) { return std::string(p.param.name); });
 
@@ -49,9 +39,9 @@ TEST_P(BlankLines, Table) {
     };
     for (const auto& [text, removed, added] : rows) {
         SCOPED_TRACE(testing::PrintToString(text));
-        EXPECT_EQ(RemoveBlankLines(text), removed);
+        EXPECT_EQ(GetParam().removeBlankLines(text), removed);
         EXPECT_EQ(model::RemoveBlankLines(text), removed) << "model";
-        EXPECT_EQ(AddBlankLines(text), added);
+        EXPECT_EQ(GetParam().addBlankLines(text), added);
         EXPECT_EQ(model::AddBlankLines(text), added) << "model";
     }
 }
@@ -59,18 +49,18 @@ TEST_P(BlankLines, Table) {
 // The repeated replace passes would take one pass per space; the engine must not.
 TEST_P(BlankLines, RemoveLongRunsExactly) {
     const std::u16string spaces(100000, u' ');
-    EXPECT_EQ(RemoveBlankLines(u"x" + spaces + u"\r\n" + spaces + u"\r\ny" + spaces),
+    EXPECT_EQ(GetParam().removeBlankLines(u"x" + spaces + u"\r\n" + spaces + u"\r\ny" + spaces),
               u"x\n\r\ny" + spaces);
     // The group takes back the text's first break, blocks before the space run ends.
-    EXPECT_EQ(RemoveBlankLines(u"\r\n" + spaces + u"\r\n"), u"\n\r\n");
+    EXPECT_EQ(GetParam().removeBlankLines(u"\r\n" + spaces + u"\r\n"), u"\n\r\n");
 }
 
 // A view that ends in " \r" a block in, where the text goes on with LF, holds no break.
 TEST_P(BlankLines, ReadNothingPastTheView) {
     const std::u16string text = std::u16string(62, u'x') + u" \r\n";
     const std::u16string_view view = std::u16string_view(text).substr(0, 64);
-    EXPECT_EQ(RemoveBlankLines(view), view);
-    EXPECT_EQ(AddBlankLines(view), view);
+    EXPECT_EQ(GetParam().removeBlankLines(view), view);
+    EXPECT_EQ(GetParam().addBlankLines(view), view);
 }
 
 // Random texts of what both operations react to and of units a half-unit compare takes for it
