@@ -52,10 +52,7 @@ TEST(Geometry, At96DpiTheDesignOrWhatTheWorkAreaHolds) {
 
 // Every scale from 100 % to 300 % that Windows offers on screens from 800x600 to 3840x2160 (it
 // keeps at least 1024x576 of room above 100 %), with the taskbar at each edge, on the primary
-// monitor and on one left of and above it. The window stays in the work area and is short of the
-// design only where it fills the work area; Text1 gives up exactly that, the other controls keep
-// their size, the buttons stay centred under Text1 and Label2 at the right edge; nothing
-// overlaps (but the design's pixel of Label1 in Text1) and all lies in the client area.
+// monitor and on one left of and above it. Label1 keeps the design's pixel inside Text1.
 TEST(Geometry, EveryScaleAndScreenKeepsTheRules) {
     const Size screens[] = {{800, 600},  {1024, 768},  {1280, 720},  {1366, 768},
                             {1600, 900}, {1920, 1080}, {2560, 1440}, {3840, 2160}};

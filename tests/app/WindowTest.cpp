@@ -36,7 +36,7 @@ struct Outside {
         };
         for (auto [call, transform] : {std::pair{&calls.removeBlankLines, &RemoveBlankLines},
                                        {&calls.addBlankLines, &AddBlankLines}})
-            *call = [this, transform](std::u16string_view text) {
+            *call = [this, transform = transform](std::u16string_view text) {
                 if (failTransforms) throw std::bad_alloc();
                 return transform(text);
             };
