@@ -115,13 +115,13 @@ void Click(HWND button) {
     SendMessageW(button, BM_CLICK, 0, 0);
 }
 
-void Keys(std::initializer_list<WORD> chord) {
+void Keys(const std::vector<WORD>& chord) {
     std::vector<INPUT> inputs(2 * chord.size());
     for (size_t i = 0; i < chord.size(); ++i) {
         INPUT& down = inputs[i];
         INPUT& up = inputs[inputs.size() - 1 - i];
         down.type = up.type = INPUT_KEYBOARD;
-        down.ki.wVk = up.ki.wVk = chord.begin()[i];
+        down.ki.wVk = up.ki.wVk = chord[i];
         down.ki.wScan = up.ki.wScan =
             static_cast<WORD>(MapVirtualKeyW(down.ki.wVk, MAPVK_VK_TO_VSC));
         up.ki.dwFlags = KEYEVENTF_KEYUP;

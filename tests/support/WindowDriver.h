@@ -4,10 +4,10 @@
 
 #include <windows.h>
 
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "Form1.h"
 
@@ -36,5 +36,5 @@ void Select(DWORD start, DWORD end);
 void Click(HWND button);  // BM_CLICK: the press runs before this returns
 
 // Real input (SendInput), with the window brought to the foreground first.
-void Keys(std::initializer_list<WORD> chord);  // down in order, up in reverse order
+void Keys(const std::vector<WORD>& chord);  // down in order, up in reverse order
 void MouseTo(HWND window, POINT client, DWORD buttons = 0);
