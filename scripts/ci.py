@@ -247,7 +247,7 @@ def check_runs(workflows):
 
     problems = []
     for path in workflows:
-        top = compose(Path(path).read_text(encoding="utf-8"))
+        top, checked = compose(Path(path).read_text(encoding="utf-8")), 0
         for _, job in _get(top, "jobs").value:
             # A job names its shell, or runs bash where the runner is Linux.
             default = [_get(_get(_get(n, "defaults"), "run"), "shell") for n in (job, top)]
@@ -256,11 +256,14 @@ def check_runs(workflows):
                 run, shell = _get(step, "run"), next((s for s in [_get(step, "shell")] + default if s), None)
                 if run is None or (shell.value.split()[0] if shell else "bash" if linux else "") != "bash":
                     continue
+                checked += 1
                 script = re.sub(r"\$\{\{.*?\}\}", lambda m: "_" * len(m.group()), run.value)
                 found = subprocess.run(["shellcheck", "-s", "bash", "-f", "gcc", "-"], input=script,
                                        capture_output=True, text=True).stdout
                 first = run.start_mark.line + (run.style in ("|", ">"))  # a block starts a line below
                 problems += [f"{path}:{first + int(n)}:{rest}" for n, rest in re.findall(r"^-:(\d+):(.*)", found, re.M)]
+        if not checked:  # a reading that finds no bash step would pass whatever the steps say
+            problems.append(f"{path}: no bash step found")
     return problems
 
 

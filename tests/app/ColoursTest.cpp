@@ -35,12 +35,8 @@ TEST(Colours, EachSchemeGivesColoursThatRead) {
         // The description's colours where they read: black and blue on the face, Text1 white.
         {"standard", {Rgb(0xF0F0F0), kBlack, kWhite, kBlack, Rgb(0x0066CC), false},
          kBlack, kBlue, false, kWhite},
-        {"Wine's standard", {Rgb(0xD4D0C8), kBlack, kWhite, kBlack, Rgb(0x0000FF), false},
-         kBlack, kBlue, false, kWhite},
         // Dark faces: the system's text and link colours instead.
         {"High Contrast Black", {kBlack, kWhite, kBlack, kWhite, Rgb(0xFFFF00), true},
-         kWhite, Rgb(0xFFFF00), false, kBlack},
-        {"High Contrast #1", {kBlack, kWhite, kBlack, kWhite, Rgb(0xFFFF00), true},
          kWhite, Rgb(0xFFFF00), false, kBlack},
         {"High Contrast #2", {kBlack, Rgb(0x00FF00), kBlack, Rgb(0x00FF00), Rgb(0xFFFF00), true},
          Rgb(0x00FF00), Rgb(0xFFFF00), false, kBlack},

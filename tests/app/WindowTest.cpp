@@ -1,7 +1,5 @@
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
-#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
@@ -147,22 +145,6 @@ TEST(Window, LaidOutAtTheStartAndAtEachNewDpiKeepingTheText) {
     }
     Keys({VK_CONTROL, 'Z'});
     EXPECT_EQ(Text1(), u"a  \r\n\r\nb");
-}
-
-TEST(Window, Text1IsNamedForScreenReaders) {
-    IAccessible* accessible = nullptr;
-    const HRESULT found = AccessibleObjectFromWindow(
-        Form().Text1(), OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&accessible));
-    BSTR name = nullptr;
-    VARIANT self{};  // lVal 0: CHILDID_SELF
-    self.vt = VT_I4;
-    if (SUCCEEDED(found)) accessible->get_accName(self, &name);
-    if (accessible) accessible->Release();
-    if (!name && GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
-        GTEST_SKIP() << "Wine gives edits no accessible name (AccessibleObjectFromWindow: 0x"
-                     << std::hex << found << "); this runs on Windows";
-    EXPECT_STREQ(name, L"请将需要处理的文本复制到下面的输入框里") << std::hex << found;
-    SysFreeString(name);
 }
 
 // Each key acts where the focus is, and switching to another program and back leaves the focus
@@ -338,7 +320,6 @@ int main(int argc, char** argv) {
     const Form1Calls calls = g_outside.Calls();
     Form1 form(calls);
     if (!StartForm(form)) return 2;
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for the accessibility client
     g_focusAtStart = GetFocus();
     g_startDpi = DpiOfWindow(calls.user32, form.Hwnd());
     NONCLIENTMETRICSW metrics{};

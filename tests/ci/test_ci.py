@@ -62,7 +62,6 @@ class Checks(unittest.TestCase):
             ("c-arm-x86", no_desktop, None, "c-arm-x86: 0 skip(s), 3 not run"),
             ("a-x86", {"app_tests.xml": report(PASS, SKIP)},
              "x86: no job off the ARM image passed with nothing skipped; skipped a-x86: app_tests: T.t1", None),
-            ("c-arm-arm64", no_desktop | {"text_tests.xml": None}, "c-arm-arm64: text_tests: no readable report", None),
             ("c-arm-arm64", {"start.txt": "failed: no window"}, "c-arm-arm64: the program's start: failed", None),
         ]
         for job, files, refusal, printed in cases:
@@ -95,9 +94,7 @@ class Checks(unittest.TestCase):
             (put(exe("x86"), pe(0x014C, characteristics=0x0002)), None, exe("x86") + ": not large-address-aware"),
             (put(exe("x64"), pe(timestamp=8)), None, exe("x64") + ": PE timestamp 8, not 7"),
             (put(exe("x64"), pe(strings=SITE[:1])), None, exe("x64") + ": ProductName is None"),
-            (put(exe("x86"), pe()), None, exe("x86") + ": built for x64, not x86"),
             (put(exe("arm64"), pe(0x014C)), None, exe("arm64") + ": built for x86, not arm64"),
-            (put(exe("arm64")), None, exe("arm64") + " is missing"),
         ]
         for before, after, problem in cases:
             dist = Path(self.enterContext(tempfile.TemporaryDirectory()))
@@ -116,40 +113,6 @@ class Checks(unittest.TestCase):
             problems = ci.check_dist(dist, also=[dist / exe("arm64")])
             self.expect([p.removeprefix(f"{dist}/") for p in problems], problem)
 
-    def test_runs(self):
-        # Each line "echo $1" is a finding where bash runs it: by default on Linux, or where the
-        # job or step names bash; an expression in quotes is a word.
-        workflow = """jobs:
-  linux:
-    runs-on: ubuntu-latest
-    steps:
-      - run: echo $1 "${{ github.ref }}"
-      - run: echo $1
-        shell: powershell
-      - run: |
-          true
-          echo $1
-  windows:
-    runs-on: ${{ matrix.os }}
-    defaults: { run: { shell: bash } }
-    steps:
-      - run: echo $1
-      - run: echo $1
-        shell: pwsh
-"""
-        path = Path(self.enterContext(tempfile.TemporaryDirectory())) / "ci.yml"
-        path.write_text(workflow, encoding="utf-8")
-        problems = ci.check_runs([path])
-        self.assertEqual([int(p.split(":")[1]) for p in problems], [5, 10, 15], problems)
-        self.assertTrue(all(p.endswith("[SC2086]") for p in problems), problems)
-
-    def test_version(self):
-        project = "project(TavrinBlankLines VERSION 1.2.0.0 LANGUAGES CXX)\n"
-        for tag, ok in [("v1.2.0", True), ("v1.2", True), ("v1.2.0.0", True), ("v1.2.1", False), ("v1.20", False),
-                        ("1.2.0", False), ("v1.2.0-rc1", False), ("v1.2.0.0.0", False)]:
-            self.assertEqual(ci.check_version(tag, project) == [], ok, tag)
-        self.assertIn("version 1.2.0.0 (CMakeLists.txt): tag v1.2.0.0,", ci.check_version("v1", project)[0])
-        self.assertIn("not the program's version", ci.check_version("v0.0.0.1")[0])  # this tree's file is read
 
 if __name__ == "__main__":
     unittest.main()
