@@ -36,6 +36,16 @@ def report(*cases):
 PASSED = {f"{name}.xml": report(PASS, PASS) for name, _, _ in ci.REQUIRED} | {"start.txt": "ok: opened"}
 
 
+def write(folder, files):
+    """Each file of files written into folder (text as UTF-8), or where it is None removed."""
+    for name, data in files.items():
+        (folder / name).parent.mkdir(parents=True, exist_ok=True)
+        if data is None:
+            (folder / name).unlink(missing_ok=True)
+        else:
+            (folder / name).write_bytes(data.encode() if isinstance(data, str) else data)
+
+
 class Checks(unittest.TestCase):
     def expect(self, problems, problem):
         if problem:
@@ -62,15 +72,13 @@ class Checks(unittest.TestCase):
             ("c-arm-x86", no_desktop, None, "c-arm-x86: 0 skip(s), 3 not run"),
             ("a-x86", {"app_tests.xml": report(PASS, SKIP)},
              "x86: no job off the ARM image passed with nothing skipped; skipped a-x86: app_tests: T.t1", None),
+            ("c-arm-arm64", no_desktop | {"text_tests.xml": None}, "c-arm-arm64: text_tests: no readable report", None),
             ("c-arm-arm64", {"start.txt": "failed: no window"}, "c-arm-arm64: the program's start: failed", None),
         ]
         for job, files, refusal, printed in cases:
             tmp = Path(self.enterContext(tempfile.TemporaryDirectory()))
             for j in JOBS:
-                (tmp / f"results-{j}").mkdir()
-                for name, text in (PASSED | files if j == job else PASSED).items():
-                    if text is not None:
-                        (tmp / f"results-{j}" / name).write_text(text, encoding="utf-8")
+                write(tmp / f"results-{j}", PASSED | files if j == job else PASSED)
             with contextlib.redirect_stdout(io.StringIO()) as out:
                 self.expect(ci.gate(sorted(tmp.iterdir())), refusal)
                 # The job's own summary fails as the gate refuses, and says what was not run.
@@ -79,37 +87,30 @@ class Checks(unittest.TestCase):
             self.assertIn(printed or "", out.getvalue())
 
     def test_dist(self):
-        def put(name, data=None):  # the file written, or without data removed
-            return lambda d: (d / name).write_bytes(data) if data else (d / name).unlink()
         exe = "TavrinBlankLines-{}.exe".format
-        cases = [  # a fault planted before SHA256SUMS is written, or after
-            (None, None, None),
-            (None, lambda d: (d / "BUILD-RECORD.txt").write_text(RECORD + "more"), "BUILD-RECORD.txt does not match"),
-            (lambda d: (d / "BUILD-RECORD.txt").write_text("commit: x\n"), None, "BUILD-RECORD.txt names no"),
-            (None, lambda d: (d / "notes.txt").write_text("new"), "SHA256SUMS does not list notes.txt"),
-            (put("tests-x86/x_tests.exe", pe(0x014C)), None, "tests-x86/x_tests.exe is not"),
-            (put("tests-x64/app_tests.exe"), None, "tests-x64/app_tests.exe is missing"),
-            (put("tests-x86/app_tests.exe", pe()), None, "tests-x86/app_tests.exe is built for"),
+        cases = [  # files changed before SHA256SUMS is written (None: removed), after it, the refusal
+            ({}, {}, None),
+            ({}, {"BUILD-RECORD.txt": RECORD + "more"}, "BUILD-RECORD.txt does not match"),
+            ({"BUILD-RECORD.txt": "commit: x\n"}, {}, "BUILD-RECORD.txt names no"),
+            ({}, {"notes.txt": "new"}, "SHA256SUMS does not list notes.txt"),
+            ({"tests-x86/x_tests.exe": pe(0x014C)}, {}, "tests-x86/x_tests.exe is not"),
+            ({"tests-x64/app_tests.exe": None}, {}, "tests-x64/app_tests.exe is missing"),
+            ({"tests-x86/app_tests.exe": pe()}, {}, "tests-x86/app_tests.exe is built for"),
             # The promises of each program, as released (ARM64's given with --also).
-            (put(exe("x86"), pe(0x014C, characteristics=0x0002)), None, exe("x86") + ": not large-address-aware"),
-            (put(exe("x64"), pe(timestamp=8)), None, exe("x64") + ": PE timestamp 8, not 7"),
-            (put(exe("x64"), pe(strings=SITE[:1])), None, exe("x64") + ": ProductName is None"),
-            (put(exe("arm64"), pe(0x014C)), None, exe("arm64") + ": built for x86, not arm64"),
+            ({exe("x86"): pe(0x014C, characteristics=0x0002)}, {}, exe("x86") + ": not large-address-aware"),
+            ({exe("x64"): pe(timestamp=8)}, {}, exe("x64") + ": PE timestamp 8, not 7"),
+            ({exe("x64"): pe(strings=SITE[:1])}, {}, exe("x64") + ": ProductName is None"),
+            ({exe("arm64"): pe(0x014C)}, {}, exe("arm64") + ": built for x86, not arm64"),
         ]
+        machines = {"x86": 0x014C, "x64": 0x8664, "arm64": 0xAA64}
+        package = {exe(arch): pe(machine) for arch, machine in machines.items()} | {"BUILD-RECORD.txt": RECORD}
+        package |= {f"tests-{arch}/{name}.exe": pe(machines[arch]) for arch in ci.ARCHES for name, _, _ in ci.REQUIRED}
         for before, after, problem in cases:
             dist = Path(self.enterContext(tempfile.TemporaryDirectory()))
-            for arch, machine in [("x86", 0x014C), ("x64", 0x8664), ("arm64", 0xAA64)]:
-                tests = [f"tests-{arch}/{p}.exe" for p, _, _ in ci.REQUIRED]
-                for name in [exe(arch)] + (tests if arch in ci.ARCHES else []):
-                    (dist / name).parent.mkdir(exist_ok=True)
-                    (dist / name).write_bytes(pe(machine))
-            (dist / "BUILD-RECORD.txt").write_text(RECORD)
-            if before:
-                before(dist)
+            write(dist, package | before)
             files = sorted(p.relative_to(dist).as_posix() for p in dist.rglob("*") if p.is_file())
             (dist / "SHA256SUMS").write_text("".join(f"{ci.sha256(dist / f)}  {f}\n" for f in files))
-            if after:
-                after(dist)
+            write(dist, after)
             problems = ci.check_dist(dist, also=[dist / exe("arm64")])
             self.expect([p.removeprefix(f"{dist}/") for p in problems], problem)
 

@@ -1,8 +1,7 @@
 #pragma once
 
-// Slow, literal models of the two operations, step by step as they are defined (search,
-// replace-all, per-position loop), and the check that holds the engine to them: shared by
-// the random test and the fuzzer so both hold it to the same bar.
+// Slow, literal models of the two operations, step by step as they are defined, and the check
+// that holds the engine to them: the random test and the fuzzer hold it to the same bar.
 
 #include <string>
 #include <string_view>

@@ -8,8 +8,7 @@
 
 namespace {
 
-// Each case runs on each path of the engine this processor offers, named after it:
-// BlankLines.Table/sse2.
+// Each case runs on each path of the engine this processor offers: BlankLines.Table/sse2.
 using BlankLines = testing::TestWithParam<EnginePath>;
 INSTANTIATE_TEST_SUITE_P(, BlankLines, testing::ValuesIn(EnginePaths()),
                          [](const auto& p) { return std::string(p.param.name); });
