@@ -52,9 +52,6 @@ for i in 0 1; do
     (cd "${builds[i]}" && cmake --preset "windows-$arch" -B "build/$arch" -DBUILD_TESTING=OFF \
       -DBLANKLINES_BENCH=OFF >/dev/null && cmake --build "build/$arch" -j"${JOBS:-2}" \
       --target TavrinBlankLines >/dev/null) || fail "$arch build $((i + 1)) failed"
-    # CMake reconfigures when HEAD moves only if git told it where the repository is.
-    grep -qF "${builds[i]}/.git/logs/HEAD" "${builds[i]}/build/$arch/CMakeFiles/Makefile.cmake" ||
-      fail "$arch build $((i + 1)): CMake does not follow HEAD (git rev-parse --absolute-git-dir)"
   done
 done
 

@@ -18,9 +18,8 @@ int Overlap(const Rect& a, const Rect& b) {
 
 }  // namespace
 
-// Where the window goes at 96 DPI, frame 6x29: the design to the pixel where it fits, at the
-// corner asked for (the start's, or the one Windows suggests on a DPI change) as far as the work
-// area allows; where it does not fit, Text1 gives up what is missing, down to nothing.
+// At 96 DPI, frame 6x29: the design to the pixel at the corner asked for, as far as the work area
+// allows; where it does not fit, Text1 gives up what is missing, down to nothing.
 TEST(Geometry, At96DpiTheDesignOrWhatTheWorkAreaHolds) {
     const struct {
         Rect work;

@@ -16,9 +16,8 @@
 
 namespace {
 
-// What the tests hand Form1 for the outside world: the shell call is recorded, the
-// transformations throw std::bad_alloc while failTransforms is set, and app_tests_win7 has no
-// user32 call newer than Windows 7.
+// Form1's outside world in the tests: shell calls recorded, transformations that fail on demand,
+// and in app_tests_win7 no user32 call newer than Windows 7.
 struct Outside {
     using ShellCall = std::tuple<HWND, std::string, std::string, std::string, std::string, INT>;
     std::vector<ShellCall> shellCalls;
@@ -71,10 +70,8 @@ Rect Bounds(HWND control) {
     return ToRect(r);
 }
 
-// The window where PlaceWindow puts it on its monitor, from corner (else from where it stands,
-// which must be where PlaceWindow keeps it), and the controls where LayoutControls lays them out:
-// the rules of both are tested natively. Text1 in 10.5 points, the buttons in the message font,
-// scaled.
+// The window where PlaceWindow puts it, from corner (else from where it stands), the controls
+// where LayoutControls lays them out (both tested natively); Text1 and the buttons' fonts scaled.
 void ExpectLayout(UINT dpi, std::optional<POINT> corner = {}) {
     SCOPED_TRACE(testing::Message() << dpi << " DPI");
     const Form1& f = Form();
@@ -113,8 +110,7 @@ POINT MoveToDpi(UINT dpi) {
     return {suggested.left, suggested.top};
 }
 
-// Sees the characters that reach Text1 (it is installed ahead of the program's own subclass);
-// it changes nothing.
+// Sees the characters that reach Text1 ahead of the program's own subclass; changes nothing.
 LRESULT CALLBACK Watch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     if (message == WM_CHAR) g_charsToText1 += static_cast<char16_t>(wParam);
     return DefSubclassProc(hwnd, message, wParam, lParam);
@@ -139,10 +135,9 @@ TEST(Window, LaidOutAtTheStartAndAtEachNewDpiKeepingTheText) {
     EXPECT_EQ(Text1(), u"a  \r\n\r\nb");
 }
 
-// Each key acts where the focus is, and switching to another program and back leaves the focus
-// there. Enter breaks Text1's line and presses no button; Esc closes nothing. Wine's edit and
-// newer Windows' select all on Ctrl+A themselves, so what shows the program acted is the key's
-// character kept from Text1; Ctrl with Shift or Alt is no Ctrl+A, its character left alone.
+// Each key acts where the focus is, which another program's turn leaves there. Enter breaks the
+// line, Esc closes nothing. Wine's and newer Windows' edits select all on Ctrl+A themselves: the
+// program shows it acted by keeping the key's character from Text1; Ctrl+Shift/Alt+A is no Ctrl+A.
 TEST(Keyboard, EachKeyActsWhereTheFocusIsAndTheFocusStaysThere) {
     const HWND other = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
                                        100, 300, 200, nullptr, nullptr, nullptr, nullptr);
@@ -187,9 +182,10 @@ TEST(Keyboard, EachKeyActsWhereTheFocusIsAndTheFocusStaysThere) {
 // scheme and a dark one set meanwhile, the labels are drawn in the colours LabelLookUnder picks
 // and Text1 on the background Text1LookUnder picks.
 TEST(Label2, ColourAndCursorFollowTheMouseAndEachClickOpensTheSite) {
-    static constexpr int kElements[] = {COLOR_BTNFACE, COLOR_WINDOW, COLOR_BTNTEXT,
+    // In the order of Scheme's members.
+    static constexpr int kElements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_WINDOW,
                                         COLOR_WINDOWTEXT, COLOR_HOTLIGHT};
-    static constexpr COLORREF kDark[] = {0, 0, 0xFFFFFF, 0xFFFFFF, 0x00FFFF};
+    static constexpr COLORREF kDark[] = {0, 0xFFFFFF, 0, 0xFFFFFF, 0x00FFFF};
     COLORREF standard[std::size(kElements)];
     std::transform(std::begin(kElements), std::end(kElements), standard, GetSysColor);
     const Form1& f = Form();
@@ -218,11 +214,10 @@ TEST(Label2, ColourAndCursorFollowTheMouseAndEachClickOpensTheSite) {
     SetFocus(f.Command1());  // no caret over the text
     g_outside.shellCalls.clear();
     for (bool dark : {false, true}) {
-        SetSysColors(std::size(kElements), kElements, dark ? kDark : standard);
+        const COLORREF* c = dark ? kDark : standard;
+        SetSysColors(std::size(kElements), kElements, c);
         Pump();
-        const Scheme scheme{GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNTEXT),
-                            GetSysColor(COLOR_WINDOW),  GetSysColor(COLOR_WINDOWTEXT),
-                            GetSysColor(COLOR_HOTLIGHT), false};
+        const Scheme scheme{c[0], c[1], c[2], c[3], c[4], false};
         for (const auto& step : steps) {
             SCOPED_TRACE(testing::Message() << (dark ? "dark, " : "") << "step " << &step - steps);
             const auto& [window, point, buttons, colour] = step;

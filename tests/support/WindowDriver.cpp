@@ -3,8 +3,6 @@
 #include <commctrl.h>
 
 #include <stdexcept>
-#include <string>
-#include <vector>
 
 #include "EditText.h"
 #include "text/BlankLines.h"
@@ -30,9 +28,8 @@ void Send(std::vector<INPUT> inputs) {
 
 }  // namespace
 
-// Where another program holds the foreground (the console on a CI runner), Windows may refuse
-// SetForegroundWindow; then the usual ways round it: share the foreground thread's input state,
-// or hold Alt, which lifts the foreground lock (its release reaches us alone and opens no menu).
+// Where another program holds the foreground (a CI runner's console), Windows may refuse it: then
+// share that thread's input state, or hold Alt, which lifts the lock (and opens no menu here).
 bool BringToFront(HWND hwnd) {
     for (int attempt = 0; attempt < 3 && GetForegroundWindow() != hwnd; ++attempt) {
         const DWORD self = GetCurrentThreadId();

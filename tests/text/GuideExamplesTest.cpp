@@ -44,15 +44,14 @@ TEST(Guide, EveryExampleIsWhatTheButtonDoes) {
     int removals = 0, additions = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!lines[i].starts_with("<!-- example: ")) continue;
-        const std::string where = std::string(GUIDE_PATH) + ":" + std::to_string(i + 1);
         j = i + 1;
         const bool remove = lines[i] == "<!-- example: 去空行 -->";
         if (remove || lines[i] == "<!-- example: 加空行 -->") {
             ++(remove ? removals : additions);
             const std::u16string result = (remove ? &RemoveBlankLines : &AddBlankLines)(nextBlock());
-            EXPECT_EQ(result, nextBlock()) << where;
+            EXPECT_EQ(result, nextBlock()) << GUIDE_PATH << ":" << i + 1;
         } else {
-            ADD_FAILURE() << where << ": an example of no button";
+            ADD_FAILURE() << GUIDE_PATH << ":" << i + 1 << ": an example of no button";
         }
     }
     // A guide whose markers went missing would otherwise pass with nothing checked.
